@@ -1,0 +1,13 @@
+// The main dialog (131) and the program's master combination table.
+#pragma once
+
+#include "win32types.h"
+#include "mappingfile.h"
+
+extern CombinationTable ProgramTable;
+extern HWND MainDialog;           // null while the dialog is closed
+extern HWND CombinationListView;  // control 1016 of the open dialog
+
+// Adds the list row of `record` at `row` (both texts cut to their buffers).
+void AddCombinationRow(int row, const CombinationRecord* record);
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,30 @@
+// The seven exports of Quillhook.dll, bound by name by the program. Each
+// argument and result is a single integer, handle or pointer.
+#pragma once
+
+#include "win32types.h"
+
+extern "C" {
+// The low-level keyboard hook procedure: 1 = swallowed, else the next hook's result.
+LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam);
+// Window whose text shows the captured combination. Returns 0.
+LRESULT SetLastCombWindow(HWND window);
+// 256-byte buffer that receives the captured combination. Returns the argument.
+BYTE* SetLastCombBuffer(BYTE* buffer);
+// Nonzero switches capture mode on, 0 off. Returns the argument.
+LRESULT SetSendLastComb(LRESULT flag);
+// Stores a list box handle that nothing reads. Returns 0.
+LRESULT SetListBox(HWND listBox);
+// Forgets every key the library holds as down.
+void ResetKeysState();
+// Reads "mapping.mp" again.
+void ForceReloadKeysFromDisk();
+}
+
+typedef LRESULT(CALLBACK* KeyRemapProcFn)(int, WPARAM, LPARAM);
+typedef LRESULT (*SetLastCombWindowFn)(HWND);
+typedef BYTE* (*SetLastCombBufferFn)(BYTE*);
+typedef LRESULT (*SetSendLastCombFn)(LRESULT);
+typedef LRESULT (*SetListBoxFn)(HWND);
+typedef void (*ResetKeysStateFn)();
+typedef void (*ForceReloadKeysFromDiskFn)();

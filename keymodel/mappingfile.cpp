@@ -1,0 +1,76 @@
+#include "mappingfile.h"
+
+#include <cstring>
+
+#include "platform.h"
+
+const char* const CorruptFileText =
+    "The key combiantions data stored on disk appears to be corrupt! Will ingore it.";
+const char* const TooManyRecordsText =
+    "The key combinations file holds more than 300 combinations. Only the first 300 were "
+    "loaded. The whole file will be kept as \"mapping.mp.bad\" beside the program when the "
+    "combinations are next saved.";
+
+std::size_t PayloadTextLength(const char* payload)
+{
+    const void* end = std::memchr(payload, 0, PayloadSize);
+    return end ? static_cast<std::size_t>(static_cast<const char*>(end) - payload) : PayloadSize;
+}
+
+void GetProgramDirectory(char* directory)
+{
+    OsExecutablePath(directory, PathBufferSize);
+    char* separator = std::strrchr(directory, '\\');
+    if (!separator)
+        separator = std::strrchr(directory, '/');
+    if (separator)
+        separator[1] = 0;
+}
+
+void GetMappingFilePath(char* path)
+{
+    char directory[PathBufferSize];
+    GetProgramDirectory(directory);
+    std::snprintf(path, PathBufferSize, "%s%s", directory, "mapping.mp");
+}
+
+void ReadCombinationRecord(std::FILE* stream, CombinationRecord* record)
+{
+    // A short read leaves the rest of the record as it was.
+    std::size_t got = std::fread(record, 1, RecordSize, stream);
+    (void)got;
+}
+
+MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc onRow)
+{
+    char path[PathBufferSize];
+    GetMappingFilePath(path);
+    std::FILE* stream = OsOpenForRead(path);
+    if (!stream)
+        return MappingMissing;
+
+    long size = -1;
+    if (std::fseek(stream, 0, SEEK_END) == 0)
+        size = std::ftell(stream);
+    if (size < 0 || size % RecordSize != 0) {
+        OsMessageBox(nullptr, CorruptFileText, "WARNING", MB_ICONWARNING | MB_OK);
+        std::fclose(stream);
+        return MappingRejected;
+    }
+
+    long records = size / RecordSize;
+    bool cut = records > MaxCombinations;
+    table->count = cut ? MaxCombinations : static_cast<int>(records);
+    std::fseek(stream, 0, SEEK_SET);
+    for (int i = 0; i < table->count; ++i) {
+        ReadCombinationRecord(stream, &table->records[i]);
+        if (onRow)
+            onRow(i, &table->records[i]);
+    }
+    std::fclose(stream);
+    if (cut) {
+        OsMessageBox(nullptr, TooManyRecordsText, "WARNING", MB_ICONWARNING | MB_OK);
+        return MappingCut;
+    }
+    return MappingLoaded;
+}

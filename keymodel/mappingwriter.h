@@ -1,0 +1,20 @@
+// The writer of "mapping.mp" (the program only).
+#pragma once
+
+#include <cstdio>
+
+#include "mappingfile.h"
+
+// Called after every successful save so that the library's copy follows the
+// file: the library's ForceReloadKeysFromDisk, bound at start-up.
+typedef void (*ReloadProc)();
+extern ReloadProc MappingReload;
+
+// Returns false when fewer than 3257 bytes were written.
+bool WriteCombinationRecord(std::FILE* stream, const CombinationRecord* record);
+
+// Writes the whole table beside the program. The new file replaces the old
+// one in one step, so a failed write leaves the old file as it was; a file
+// that could not be loaded whole is kept as "mapping.mp.bad" first. On failure
+// the "Error..." message is shown and no reload happens.
+bool SaveMappingFile(const CombinationTable* table);

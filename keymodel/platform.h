@@ -1,0 +1,89 @@
+// The one narrow layer through which the portable code (key model, mapping
+// file, hook engine, dialog rules) reaches the operating system.
+// platform_win.cpp makes the real Win32 calls; tests/fake/fake_platform.cpp
+// records every call for the native tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+#include "win32types.h"
+
+#ifndef _WIN32
+#include <pthread.h>
+#endif
+
+// Message boxes, sounds, time, process.
+int OsMessageBox(HWND owner, const char* text, const char* caption, UINT type);
+void OsMessageBeep(UINT type);
+void OsSleep(DWORD milliseconds);
+void OsExitProcess(UINT code);
+DWORD OsLastError();
+// The system's text for an error code, cut to the buffer and without the
+// trailing line break.
+void OsSystemErrorText(DWORD code, char* buffer, std::size_t capacity);
+
+// Full file name of the executable of the running process (not of a library).
+void OsExecutablePath(char* buffer, std::size_t capacity);
+
+// Keyboard: synthesis, the layout, the hook chain.
+void OsKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
+// One Unicode character event (KEYEVENTF_UNICODE), key-down or key-up.
+void OsSendUnicodeChar(unsigned short character, bool keyUp);
+// The character of the ANSI code page as UTF-16 (0 when it has none).
+unsigned short OsAnsiToUnicode(char character);
+short OsVkKeyScan(char character);
+LRESULT OsCallNextHook(int code, WPARAM wParam, LPARAM lParam);
+
+// Windows and the shell.
+HWND OsDesktopWindow();
+void OsSetWindowText(HWND window, const char* text);
+// ShellExecuteA(owner, "open", file, no parameters, no directory, SW_SHOWNORMAL).
+void OsShellOpen(HWND owner, const char* file);
+// Prepares the calling thread for shell calls (COM, single-threaded apartment).
+void OsInitShellThread();
+
+// Threads, a lock, a wake-up signal.
+typedef void (*OsThreadProc)(void* argument);
+// Starts a thread running proc(argument); false (last error set) on failure.
+bool OsStartThread(OsThreadProc proc, void* argument);
+
+struct OsLock {
+#ifdef _WIN32
+    CRITICAL_SECTION section;
+#else
+    pthread_mutex_t mutex;
+#endif
+};
+void OsLockInit(OsLock* lock);
+void OsLockEnter(OsLock* lock);
+void OsLockLeave(OsLock* lock);
+
+struct OsSignal {
+#ifdef _WIN32
+    HANDLE event;
+#else
+    pthread_mutex_t mutex;
+    pthread_cond_t cond;
+    bool raised;
+#endif
+};
+void OsSignalInit(OsSignal* signal);
+void OsSignalRaise(OsSignal* signal);
+// Waits until raised (auto-reset) or until the timeout passes.
+void OsSignalWait(OsSignal* signal, DWORD milliseconds);
+
+// Heap blocks for queued texts; null when none can be had.
+void* OsAllocate(std::size_t size);
+void OsFree(void* block);
+
+// Files. Readers deny writers; a writer denies everyone.
+std::FILE* OsOpenForRead(const char* path);
+std::FILE* OsOpenForWrite(const char* path);
+// Returns the number of bytes written.
+std::size_t OsWriteFile(std::FILE* file, const void* data, std::size_t size);
+// Flushes and closes; false when anything could not be written.
+bool OsCloseFile(std::FILE* file);
+// Moves `from` onto `to` in one step, replacing `to` if it exists.
+bool OsReplaceFile(const char* from, const char* to);
+bool OsDeleteFile(const char* path);

@@ -1,0 +1,89 @@
+// A recording stand-in for the platform layer in the native tests. Every call
+// that the portable code makes is recorded here; knobs inject failures.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+struct FakeMessageBox {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+
+// A synthesized key event: keybd_event(vk, scan, flags, extra), or a Unicode
+// character event (vk 0, unicode set, flags KEYEVENTF_UNICODE [| KEYEVENTF_KEYUP]).
+struct FakeKeyEvent {
+    BYTE vk;
+    BYTE scan;
+    DWORD flags;
+    ULONG_PTR extra;
+    unsigned short unicode;
+};
+
+struct FakeHookPass {
+    int code;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+struct FakeWindowText {
+    HWND window;
+    std::string text;
+};
+
+struct FakeShellOpen {
+    HWND owner;
+    std::string file;
+};
+
+struct FakeThread {
+    OsThreadProc proc;
+    void* argument;
+};
+
+struct FakePlatform {
+    // Recorded calls.
+    std::vector<FakeMessageBox> messageBoxes;
+    std::vector<UINT> beeps;
+    std::vector<DWORD> sleeps;
+    std::vector<UINT> exitCodes;
+    std::vector<FakeKeyEvent> keyEvents;
+    std::vector<FakeHookPass> hookPasses;
+    std::vector<FakeWindowText> windowTexts;
+    std::vector<FakeShellOpen> shellOpens;
+    std::vector<FakeThread> threads; // started threads (run only when runThreads)
+    int shellThreadInits = 0;
+
+    // Answers and knobs.
+    int messageBoxResult = IDOK;
+    std::string executablePath = "C:\\Quillon\\Quillon.exe";
+    LRESULT nextHookResult = 0;
+    DWORD lastError = 0;
+    bool failThreadStart = false;
+    bool runThreads = false;  // start real threads instead of recording them
+    int allocationsLeft = -1; // -1: unlimited; 0: every allocation fails
+    long writeBytesLeft = -1; // -1: unlimited; else writes fail past this many bytes
+    bool failClose = false;
+    bool failReplace = false;
+    bool failOpenForWrite = false;
+    // Called for every synthesized key event, as the system would re-enter
+    // the hook with an injected event; null to only record.
+    void (*reinject)(const FakeKeyEvent& event) = nullptr;
+    // VkKeyScanA per character; the default is the US layout.
+    short layout[256];
+    // OsAnsiToUnicode per character; the default is Windows-1252.
+    unsigned short ansiToUnicode[256];
+};
+
+extern FakePlatform Fake;
+
+// Fresh recorder with the default layout and code page.
+void FakeReset();
+// The US layout's VkKeyScanA for one character (-1 for none).
+short UsLayoutKeyScan(unsigned char character);
+
+const HWND FakeDesktop = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0xD35C));
