@@ -31,7 +31,8 @@ void GetMappingFilePath(char* path)
 {
     char directory[PathBufferSize];
     GetProgramDirectory(directory);
-    std::snprintf(path, PathBufferSize, "%s%s", directory, "mapping.mp");
+    if (std::snprintf(path, PathBufferSize, "%s%s", directory, "mapping.mp") >= PathBufferSize)
+        path[PathBufferSize - 1] = 0; // cut, like any text kept in a bounded buffer
 }
 
 void ReadCombinationRecord(std::FILE* stream, CombinationRecord* record)

@@ -1,0 +1,62 @@
+#include "library.h"
+
+#include <cstring>
+
+#include "hookproc.h"
+#include "keynames.h"
+#include "launcher.h"
+#include "mappingfile.h"
+#include "platform.h"
+#include "quillhook.h"
+#include "typer.h"
+
+void LoadLibraryTable()
+{
+    MappingLoadResult result = LoadMappingFile(&Hook.table, nullptr);
+    if (result == MappingLoaded || result == MappingCut)
+        IndexCombinationTable();
+    // The warning box lets the hook run, so the index is current before it.
+    if (result == MappingCut)
+        OsMessageBox(nullptr, TooManyRecordsText, "WARNING", MB_ICONWARNING | MB_OK);
+}
+
+void LibraryStartup()
+{
+    InitializeThreadedTyper();
+    InitializeLauncher();
+    ResetExtendedKeyFlags();
+    std::memset(Hook.lastCombSnapshot, 0, sizeof Hook.lastCombSnapshot);
+    ClearLiveKeys();
+    InitKeyNames();
+    LoadLibraryTable();
+}
+
+extern "C" {
+LRESULT SetLastCombWindow(HWND window)
+{
+    Hook.lastCombWindow = window;
+    return 0;
+}
+
+BYTE* SetLastCombBuffer(BYTE* buffer)
+{
+    Hook.lastCombBuffer = buffer;
+    return buffer;
+}
+
+LRESULT SetSendLastComb(LRESULT flag)
+{
+    Hook.sendLastComb = flag != 0;
+    return flag;
+}
+
+LRESULT SetListBox(HWND listBox)
+{
+    Hook.listBox = listBox;
+    return 0;
+}
+
+void ResetKeysState() { ClearLiveKeys(); }
+
+void ForceReloadKeysFromDisk() { LoadLibraryTable(); }
+}

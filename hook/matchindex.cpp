@@ -1,0 +1,91 @@
+#include "matchindex.h"
+
+#include <cstring>
+
+#include "keystate.h"
+
+KeyMask MaskOfKeys(const BYTE* keys)
+{
+    KeyMask mask = {{0, 0, 0, 0}};
+    for (int code = 0; code < KeyCount; ++code)
+        if (keys[code] & KeyDown)
+            MaskSet(mask, code);
+    return mask;
+}
+
+namespace {
+unsigned SlotOf(const KeyMask& keys)
+{
+    std::uint64_t h = keys.words[0] * 0x9E3779B97F4A7C15ull;
+    h ^= (keys.words[1] + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
+    h ^= (keys.words[2] + 0x8CB92BA72F3D8DD7ull) * 0x165667B19E3779F9ull;
+    h ^= (keys.words[3] + 0x27D4EB2F165667C5ull) * 0x94D049BB133111EBull;
+    h ^= h >> 29;
+    return static_cast<unsigned>(h) & (MatchSlotCount - 1);
+}
+
+MatchSlot* SlotFor(MatchIndex* index, const KeyMask& keys)
+{
+    unsigned at = SlotOf(keys);
+    for (;;) {
+        MatchSlot& slot = index->slots[at];
+        if (!slot.used) {
+            slot.used = true;
+            slot.keys = keys;
+            slot.firstChangeKey = NoRecord;
+            slot.firstAny = NoRecord;
+            return &slot;
+        }
+        if (MaskEqual(slot.keys, keys))
+            return &slot;
+        at = (at + 1) & (MatchSlotCount - 1);
+    }
+}
+} // namespace
+
+void BuildMatchIndex(MatchIndex* index, CombinationTable* table)
+{
+    for (int code = 0; code < KeyCount; ++code) {
+        index->firstBlock[code] = NoRecord;
+        index->firstSingleChange[code] = NoRecord;
+    }
+    std::memset(index->slots, 0, sizeof index->slots);
+
+    int count = table->count;
+    if (count < 0)
+        count = 0;
+    if (count > MaxCombinations)
+        count = MaxCombinations;
+    // Highest index first, so that the lowest index is written last and wins.
+    for (int i = count - 1; i >= 0; --i) {
+        CombinationRecord& record = table->records[i];
+        FoldModifiers(record.keys);
+        short at = static_cast<short>(i);
+        MatchSlot* slot = SlotFor(index, MaskOfKeys(record.keys));
+        slot->firstAny = at;
+        if (record.action == ChangeKey)
+            slot->firstChangeKey = at;
+        bool single = record.action == ChangeKey && IsSingleKey(record.keys);
+        for (int code = 0; code < KeyCount; ++code) {
+            if (!record.keys[code])
+                continue;
+            if (record.action == BlockKey)
+                index->firstBlock[code] = at;
+            if (single)
+                index->firstSingleChange[code] = at;
+        }
+    }
+}
+
+const MatchSlot* FindExact(const MatchIndex* index, const KeyMask& keys)
+{
+    unsigned at = SlotOf(keys);
+    for (;;) {
+        const MatchSlot& slot = index->slots[at];
+        if (!slot.used)
+            return nullptr;
+        if (MaskEqual(slot.keys, keys))
+            return &slot;
+        at = (at + 1) & (MatchSlotCount - 1);
+    }
+}

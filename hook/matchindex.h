@@ -1,0 +1,53 @@
+// Lookup structures built from the library's table when it is loaded, so that
+// the hook answers "which record hits first" in constant time instead of
+// comparing 256 bytes per record twice per event.
+#pragma once
+
+#include <cstdint>
+
+#include "mappingfile.h"
+
+const short NoRecord = 0x7FFF;
+
+// One bit per virtual-key code.
+struct KeyMask {
+    std::uint64_t words[4];
+};
+
+inline void MaskSet(KeyMask& mask, int code)
+{
+    mask.words[code >> 6] |= std::uint64_t(1) << (code & 63);
+}
+inline void MaskClear(KeyMask& mask, int code)
+{
+    mask.words[code >> 6] &= ~(std::uint64_t(1) << (code & 63));
+}
+inline bool MaskEqual(const KeyMask& a, const KeyMask& b)
+{
+    return a.words[0] == b.words[0] && a.words[1] == b.words[1] && a.words[2] == b.words[2] &&
+           a.words[3] == b.words[3];
+}
+
+const int MatchSlotCount = 1024; // a power of two, over three times the table's capacity
+
+struct MatchSlot {
+    KeyMask keys;
+    short firstChangeKey; // lowest ChangeKey record with exactly these keys
+    short firstAny;       // lowest record of any action with exactly these keys
+    bool used;
+};
+
+struct MatchIndex {
+    short firstBlock[256];        // lowest BlockKey record whose keys hold the code
+    short firstSingleChange[256]; // lowest single-key ChangeKey record whose keys hold the code
+    MatchSlot slots[MatchSlotCount];
+};
+
+KeyMask MaskOfKeys(const BYTE* keys);
+
+// Folds the first `count` records in place (the form the file stores) and
+// rebuilds the index over them.
+void BuildMatchIndex(MatchIndex* index, CombinationTable* table);
+
+// The slot for `keys`, or null when no record has exactly these keys.
+const MatchSlot* FindExact(const MatchIndex* index, const KeyMask& keys);
