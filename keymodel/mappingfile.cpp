@@ -69,9 +69,5 @@ MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc on
             onRow(i, &table->records[i]);
     }
     std::fclose(stream);
-    if (cut) {
-        OsMessageBox(nullptr, TooManyRecordsText, "WARNING", MB_ICONWARNING | MB_OK);
-        return MappingCut;
-    }
-    return MappingLoaded;
+    return cut ? MappingCut : MappingLoaded;
 }

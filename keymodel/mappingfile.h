@@ -56,13 +56,15 @@ enum MappingLoadResult {
     MappingMissing,  // no file, or it could not be opened: table unchanged
     MappingRejected, // size not a whole number of records: warned, table unchanged
     MappingLoaded,   // every record loaded
-    MappingCut,      // more than 300 records: the first 300 loaded, warned
+    MappingCut,      // more than 300 records: the first 300 loaded
 };
 
 // Receives each record with its index right after it is read (the program's
 // combination list); null in the library.
 typedef void (*CombinationRowProc)(int index, const CombinationRecord* record);
 
+// A cut file is not warned about here: the caller shows TooManyRecordsText
+// ("WARNING") once it has taken the rows, since a message box lets the hook run.
 MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc onRow);
 
 extern const char* const CorruptFileText;
