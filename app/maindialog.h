@@ -11,3 +11,12 @@ extern HWND CombinationListView;  // control 1016 of the open dialog
 // Adds the list row of `record` at `row` (both texts cut to their buffers).
 void AddCombinationRow(int row, const CombinationRecord* record);
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+#ifdef _WIN32
+void InsertCombinationRow(int row, const char* keyText, const char* functionText);
+void InitCombinationList(HWND listView);
+void DeleteSelectedCombinations();
+void EditSelectedCombination();
+// Shows the switch's state in the open dialog (title, icon, radios, button 1019).
+void ShowRemappingState();
+#endif

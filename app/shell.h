@@ -22,3 +22,28 @@ extern char EnabledTitle[1024];
 extern char DisabledTitle[1024];
 extern HICON ApplicationIcon; // icon 2
 extern HICON DisabledIcon;    // icon 134
+
+#ifdef _WIN32
+// The remapping switch: 1 = on (hook installed), 0 = off.
+extern int RemappingEnabled;
+extern HHOOK HookHandle;
+
+void EnsureSingleInstance();
+void RegisterMainWindowClass(HINSTANCE instance);
+bool InitShell(HINSTANCE instance);
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+void InstallHook();
+void RemoveHook();
+void EnableRemapping();
+void DisableRemapping();
+// Adds the tray icon (NIM_ADD) in the current state; also after the shell restarts.
+void AddTrayIcon();
+void DeleteTrayIcon();
+void RegisterAutorun();
+void ConfirmAutorunOnExit();
+// The program's own path, quoted when it holds a blank (buffer of `size`).
+void QuotedProgramPath(char* buffer, DWORD size);
+// Runs the main dialog 131 modally over MainWindow.
+void RunMainDialog();
+#endif

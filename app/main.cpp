@@ -1,0 +1,163 @@
+// Entry of Quillon.exe: titles, single instance, window class, library
+// binding and the message loop.
+#include <windows.h>
+#include <commctrl.h>
+#include <wtsapi32.h>
+
+#include <cstdio>
+
+#include "editor.h"
+#include "keynames.h"
+#include "maindialog.h"
+#include "mappingwriter.h"
+#include "resource.h"
+#include "rowtext.h"
+#include "shell.h"
+
+LibraryExports Library;
+HINSTANCE AppInstance;
+HWND MainWindow;
+HMODULE HookLibrary;
+char EnabledTitle[1024];
+char DisabledTitle[1024];
+HICON ApplicationIcon;
+HICON DisabledIcon;
+
+namespace {
+
+struct StartupState {
+    char windowTitle[100];
+    char className[100];
+    char instanceName[1024];
+    HANDLE instanceMutex; // held until the process ends
+    HWND listBox;
+};
+StartupState Startup;
+
+[[noreturn]] void FailBinding(const char* format, const char* caption)
+{
+    char text[1024];
+    std::snprintf(text, sizeof text, format, static_cast<int>(GetLastError()));
+    MessageBoxA(nullptr, text, caption, MB_ICONERROR | MB_OK);
+    ExitProcess(1);
+}
+
+FARPROC BindExport(const char* name, const char* failureFormat, const char* caption)
+{
+    FARPROC address = GetProcAddress(HookLibrary, name);
+    if (!address)
+        FailBinding(failureFormat, caption);
+    return address;
+}
+
+// GetProcAddress gives a generic pointer; each export has its own type.
+template <typename Fn> Fn BindAs(const char* name, const char* failureFormat)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        BindExport(name, failureFormat, "Can not load DLL function")));
+}
+
+} // namespace
+
+void BindKeyRemapProc()
+{
+    Library.keyRemapProc = reinterpret_cast<KeyRemapProcFn>(reinterpret_cast<void*>(BindExport(
+        "KeyRemapProc", "Error loading the function: %d ", "Error loading function address")));
+}
+
+void EnsureSingleInstance()
+{
+    std::snprintf(Startup.instanceName, sizeof Startup.instanceName, "%s%s", "Quillon",
+                  "_1234ADFCED1A34_20071026");
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, Startup.instanceName);
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        MessageBoxA(nullptr, "Another instance of Quillon is already running", "Error",
+                    MB_ICONERROR | MB_OK);
+        ExitProcess(1001);
+    }
+    Startup.instanceMutex = mutex;
+}
+
+void RegisterMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON));
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    windowClass.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN_MENU);
+    windowClass.lpszClassName = Startup.className;
+    windowClass.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON));
+    RegisterClassExA(&windowClass);
+}
+
+bool InitShell(HINSTANCE instance)
+{
+    AppInstance = instance;
+    ApplicationIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON));
+    DisabledIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_DISABLED_ICON));
+
+    // WM_CREATE loads the library, binds KeyRemapProc, hooks and adds the tray icon.
+    MainWindow = CreateWindowExA(0, Startup.className, Startup.windowTitle, WS_OVERLAPPEDWINDOW, 10,
+                                 10, 1000, 500, nullptr, nullptr, instance, nullptr);
+
+    Startup.listBox = CreateWindowExA(0, "LISTBOX", "mylist", 0x50A00040, 0, 0, 900, 400,
+                                      MainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100)),
+                                      instance, nullptr);
+    SetListBoxFn setListBox =
+        BindAs<SetListBoxFn>("SetListBox", "Error loading setlistbox. Get Last Error: %d ");
+    setListBox(Startup.listBox);
+    SendMessageA(Startup.listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("testing"));
+
+    Library.setLastCombWindow = BindAs<SetLastCombWindowFn>(
+        "SetLastCombWindow", "Error loading SetLastCombWindow. Get Last Error: %d ");
+    Library.setSendLastComb = BindAs<SetSendLastCombFn>(
+        "SetSendLastComb", "Error loading SetSendLastComb. Get Last Error: %d ");
+    Library.setLastCombBuffer = BindAs<SetLastCombBufferFn>(
+        "SetLastCombBuffer", "Error loading SetLastCombBuffer. Get Last Error: %d ");
+    Library.forceReloadKeysFromDisk = BindAs<ForceReloadKeysFromDiskFn>(
+        "ForceReloadKeysFromDisk", "Error loading ForceReloadKeysFromDisk. Get Last Error: %d ");
+    Library.resetKeysState = BindAs<ResetKeysStateFn>(
+        "ResetKeysState", "Error loading ResetKeysState. Get Last Error: %d ");
+    // Every save of the mapping file makes the library read it again.
+    MappingReload = Library.forceReloadKeysFromDisk;
+
+    WTSRegisterSessionNotification(MainWindow, NOTIFY_FOR_THIS_SESSION);
+
+    if (!MainWindow)
+        return false;
+    ShowWindow(MainWindow, SW_HIDE);
+    UpdateWindow(MainWindow);
+
+    if (!HasBackgroundSwitch(GetCommandLineA()))
+        RunMainDialog();
+    return true;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    ComposeTitles(EnabledTitle, DisabledTitle, sizeof EnabledTitle);
+    InitCommonControls();
+    EnsureSingleInstance();
+    LoadStringA(instance, IDS_APP_TITLE, Startup.windowTitle, sizeof Startup.windowTitle);
+    LoadStringA(instance, IDS_WINDOW_CLASS, Startup.className, sizeof Startup.className);
+    RegisterMainWindowClass(instance);
+    InitKeyNames();
+    RegisterAutorun();
+    if (!InitShell(instance))
+        return 0;
+
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN_ACCEL));
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0)) {
+        if (!TranslateAcceleratorA(message.hwnd, accelerators, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}

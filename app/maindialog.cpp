@@ -1,0 +1,227 @@
+// The main dialog 131: the switch's state and the list of combinations.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "combinationlist.h"
+#include "editor.h"
+#include "maindialog.h"
+#include "mappingwriter.h"
+#include "resource.h"
+#include "rowtext.h"
+#include "shell.h"
+
+CombinationTable ProgramTable;
+HWND MainDialog;
+HWND CombinationListView;
+
+namespace {
+
+struct MainDialogState {
+    char keyText[RowTextSize];
+    char functionText[RowTextSize];
+};
+MainDialogState Dialog;
+
+void AddRowFromFile(int index, const CombinationRecord* record)
+{
+    AddCombinationRow(index, record);
+}
+
+bool ListRowSelected(int row, void*)
+{
+    return SendMessageA(CombinationListView, LVM_GETITEMSTATE, static_cast<WPARAM>(row),
+                        LVIS_SELECTED) != 0;
+}
+
+void ListDeleteRow(int row, void*)
+{
+    SendMessageA(CombinationListView, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+}
+
+const RowOps ListRows = {ListRowSelected, ListDeleteRow, nullptr};
+
+int ListRowCount()
+{
+    return static_cast<int>(SendMessageA(CombinationListView, LVM_GETITEMCOUNT, 0, 0));
+}
+
+void InsertColumn(HWND listView, int index, const char* heading, int width)
+{
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM | (width ? LVCF_WIDTH : 0);
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<char*>(heading);
+    column.iSubItem = index;
+    SendMessageA(listView, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&column));
+}
+
+// The common tail of the dialog's commands: button 1019 follows the hook.
+void FollowHook(HWND dialog)
+{
+    EnableWindow(GetDlgItem(dialog, IDC_ADD_COMBINATION), HookHandle != nullptr);
+}
+
+void EndMainDialog(HWND dialog, INT_PTR result)
+{
+    ShowWindow(dialog, SW_MINIMIZE);
+    EndDialog(dialog, result);
+    MainDialog = nullptr;
+}
+
+void OnAddCombination(HWND dialog)
+{
+    if (!CanAddCombination(&ProgramTable)) {
+        MessageBoxA(dialog,
+                    "You have reached the maximum limit of allowed key combinations. Please remove "
+                    "some of key combinations before trying to add some more.",
+                    "Too many key combinations :)", MB_ICONWARNING | MB_OK);
+        return;
+    }
+    RunAddCombinationWizard(dialog);
+}
+
+void OnInitDialog(HWND dialog)
+{
+    CheckDlgButton(dialog, IDC_DISABLE, RemappingEnabled == 0 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_ENABLE, RemappingEnabled == 1 ? BST_CHECKED : BST_UNCHECKED);
+    CombinationListView = GetDlgItem(dialog, IDC_COMBINATION_LIST);
+    InitCombinationList(CombinationListView);
+    MainDialog = dialog;
+    SetWindowTextA(dialog, RemappingEnabled ? EnabledTitle : DisabledTitle);
+    SendMessageA(GetDlgItem(dialog, IDC_STATE_ICON), STM_SETICON,
+                 reinterpret_cast<WPARAM>(RemappingEnabled ? ApplicationIcon : DisabledIcon), 0);
+    EnableWindow(GetDlgItem(dialog, IDC_ADD_COMBINATION), RemappingEnabled == 1);
+}
+
+INT_PTR OnCommand(HWND dialog, WPARAM wParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDOK:
+    case IDCANCEL:
+    case IDC_HIDE:
+        EndMainDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    case IDC_ENABLE:
+        EnableRemapping();
+        break;
+    case IDC_DISABLE:
+        DisableRemapping();
+        break;
+    case IDC_ADD_COMBINATION:
+        OnAddCombination(dialog);
+        break;
+    case IDC_DELETE_SELECTED:
+        DeleteSelectedCombinations();
+        break;
+    case IDC_EDIT_SELECTED:
+        EditSelectedCombination();
+        break;
+    case IDC_TERMINATE:
+        ConfirmAutorunOnExit();
+        MainDialog = nullptr;
+        PostMessageA(MainWindow, WM_DESTROY, 0, 0);
+        EndDialog(dialog, IDC_TERMINATE);
+        return TRUE;
+    default:
+        break;
+    }
+    FollowHook(dialog);
+    return FALSE;
+}
+
+} // namespace
+
+void InsertCombinationRow(int row, const char* keyText, const char* functionText)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = 0;
+    item.pszText = const_cast<char*>(keyText);
+    SendMessageA(CombinationListView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.iSubItem = 1;
+    item.pszText = const_cast<char*>(functionText);
+    SendMessageA(CombinationListView, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+void AddCombinationRow(int row, const CombinationRecord* record)
+{
+    FormatKeyText(record, Dialog.keyText, sizeof Dialog.keyText);
+    FormatFunctionText(record, Dialog.functionText, sizeof Dialog.functionText);
+    InsertCombinationRow(row, Dialog.keyText, Dialog.functionText);
+}
+
+void InitCombinationList(HWND listView)
+{
+    InsertColumn(listView, 0, "Key(s) Combination", 0);
+    InsertColumn(listView, 1, "Associated Function", 200);
+    SendMessageA(listView, LVM_SETCOLUMNWIDTH, 0, 200);
+    // LoadMappingFile warns itself about a damaged file or one of more than 300 records.
+    LoadMappingFile(&ProgramTable, AddRowFromFile);
+}
+
+void DeleteSelectedCombinations()
+{
+    DeleteSelectedRecords(&ProgramTable, ListRowCount(), &ListRows);
+    SaveMappingFile(&ProgramTable);
+}
+
+void EditSelectedCombination()
+{
+    int row = FirstSelectedRow(ListRowCount(), &ListRows);
+    if (row < 0 || row >= ProgramTable.count)
+        return;
+    CombinationRecord* record = &ProgramTable.records[row];
+    std::memcpy(PendingCombination.keys, record->keys, sizeof PendingCombination.keys);
+    PendingCombination.action = record->action;
+    std::memcpy(PendingCombination.payload, record->payload, sizeof PendingCombination.payload);
+    if (RunActionChooser(MainDialog) == IDCANCEL)
+        return;
+    record->action = static_cast<BYTE>(PendingCombination.action & 0xFF);
+    std::memcpy(record->payload, PendingCombination.payload, sizeof record->payload);
+    SendMessageA(CombinationListView, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    AddCombinationRow(row, record);
+    SaveMappingFile(&ProgramTable);
+}
+
+void ShowRemappingState()
+{
+    if (!MainDialog)
+        return;
+    SendMessageA(GetDlgItem(MainDialog, IDC_STATE_ICON), STM_SETICON,
+                 reinterpret_cast<WPARAM>(RemappingEnabled ? ApplicationIcon : DisabledIcon), 0);
+    SetWindowTextA(MainDialog, RemappingEnabled ? EnabledTitle : DisabledTitle);
+    FollowHook(MainDialog);
+    CheckDlgButton(MainDialog, IDC_DISABLE, RemappingEnabled == 0 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(MainDialog, IDC_ENABLE, RemappingEnabled == 1 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        return TRUE;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom == IDC_COMBINATION_LIST && header->code == NM_DBLCLK)
+            EditSelectedCombination();
+        return FALSE;
+    }
+    case WM_COMMAND:
+        return OnCommand(dialog, wParam);
+    case WM_SYSCOMMAND:
+        if (wParam == SC_MINIMIZE || wParam == SC_CLOSE) {
+            EndMainDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,132 @@
+// The hidden main window: library loading, tray callback and menu, commands.
+#include <windows.h>
+
+#include "editor.h"
+#include "maindialog.h"
+#include "resource.h"
+#include "shell.h"
+
+void BindKeyRemapProc(); // main.cpp
+
+namespace {
+
+struct MainWindowState {
+    UINT taskbarCreated; // broadcast when the shell (re)starts; 0 if unregistered
+};
+MainWindowState Window;
+
+void LoadHookLibrary()
+{
+    HookLibrary = LoadLibraryA("Quillhook.dll");
+    if (!HookLibrary) {
+        MessageBoxA(nullptr, "Failed to load the libray.", "Error loading library",
+                    MB_ICONERROR | MB_OK);
+        ExitProcess(1);
+    }
+}
+
+void ShowTrayMenu(HWND window)
+{
+    HMENU menu = CreatePopupMenu();
+    if (RemappingEnabled)
+        AppendMenuA(menu, MF_STRING, IDC_DISABLE, "Disable");
+    else
+        AppendMenuA(menu, MF_STRING, IDC_ENABLE, "Enable");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, IDM_EXIT, "&Exit");
+    POINT cursor;
+    GetCursorPos(&cursor);
+    SetForegroundWindow(window);
+    TrackPopupMenu(menu, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
+    PostMessageA(window, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+void OnTrayCallback(HWND window, LPARAM lParam)
+{
+    if (lParam == WM_LBUTTONUP) {
+        if (MainDialog) {
+            ShowWindow(MainDialog, SW_SHOW);
+            SetForegroundWindow(MainDialog);
+            SetActiveWindow(MainDialog);
+        } else {
+            RunMainDialog();
+        }
+    } else if (lParam == WM_RBUTTONUP) {
+        ShowTrayMenu(window);
+    }
+}
+
+LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDM_ABOUT:
+        RunAboutDialog(MainWindow);
+        return 0;
+    case IDM_EXIT:
+        ConfirmAutorunOnExit();
+        DestroyWindow(MainWindow);
+        return 0;
+    case IDC_ENABLE:
+        EnableRemapping();
+        return 0;
+    case IDC_DISABLE:
+        DisableRemapping();
+        return 0;
+    case IDM_DEFINE_MAPPING:
+        if (!MainDialog)
+            RunMainDialog();
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+void RunMainDialog()
+{
+    DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_MAIN), MainWindow, MainDialogProc, 0);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // A restarted shell has forgotten every tray icon: add ours again.
+    if (Window.taskbarCreated != 0 && message == Window.taskbarCreated) {
+        if (MainWindow)
+            AddTrayIcon();
+        return 0;
+    }
+    switch (message) {
+    case WM_CREATE:
+        MainWindow = window; // the tray record names it before CreateWindowExA returns
+        Window.taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+        LoadHookLibrary();
+        BindKeyRemapProc();
+        InstallHook();
+        AddTrayIcon();
+        return 0;
+    case WM_DESTROY:
+        RemoveHook();
+        DeleteTrayIcon();
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_COMMAND:
+        return OnCommand(window, message, wParam, lParam);
+    case WM_WTSSESSION_CHANGE:
+        if (Library.resetKeysState)
+            Library.resetKeysState();
+        return 0;
+    case TRAY_CALLBACK_MESSAGE:
+        OnTrayCallback(window, lParam);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,158 @@
+// The remapping switch, the tray icon and the autorun value.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "maindialog.h"
+#include "resource.h"
+#include "rowtext.h"
+#include "shell.h"
+
+int RemappingEnabled = 1;
+HHOOK HookHandle;
+
+namespace {
+
+const char* const RunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const AutorunValueName = "QuillonStarup";
+
+// The first version of the notify-icon record: 88 bytes in a 32-bit build,
+// 104 in a 64-bit one (wider handles).
+NOTIFYICONDATAA TrayRecord(UINT flags)
+{
+    NOTIFYICONDATAA record;
+    std::memset(&record, 0, sizeof record);
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = MainWindow;
+    record.uID = TRAY_ICON_ID;
+    record.uFlags = flags;
+    return record;
+}
+
+void NotifyTray(DWORD operation)
+{
+    NOTIFYICONDATAA record = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    record.uCallbackMessage = TRAY_CALLBACK_MESSAGE;
+    int icon = RemappingEnabled ? IDI_TRAY_ENABLED : IDI_TRAY_DISABLED;
+    record.hIcon = LoadIconA(AppInstance, MAKEINTRESOURCEA(icon));
+    CutTrayTip(RemappingEnabled ? EnabledTitle : DisabledTitle, record.szTip);
+    Shell_NotifyIconA(operation, &record);
+}
+
+// HKEY_CURRENT_USER's Run key, else HKEY_LOCAL_MACHINE's; null if neither opens.
+HKEY OpenRunKey()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, RunKeyPath, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS)
+        return key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, RunKeyPath, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS)
+        return key;
+    return nullptr;
+}
+
+} // namespace
+
+void AddTrayIcon()
+{
+    NotifyTray(NIM_ADD);
+}
+
+void DeleteTrayIcon()
+{
+    NOTIFYICONDATAA record = TrayRecord(NIF_ICON);
+    Shell_NotifyIconA(NIM_DELETE, &record);
+}
+
+void InstallHook()
+{
+    if (HookHandle)
+        return;
+    HookHandle = SetWindowsHookExA(WH_KEYBOARD_LL, Library.keyRemapProc, HookLibrary, 0);
+    if (!HookHandle) {
+        char text[1024];
+        std::snprintf(text, sizeof text, "Error setting the hook. Get Last Error: %d ",
+                      static_cast<int>(GetLastError()));
+        MessageBoxA(nullptr, text, "Can not set hook", MB_ICONERROR | MB_OK);
+        ExitProcess(1);
+    }
+}
+
+void RemoveHook()
+{
+    if (!HookHandle)
+        return;
+    if (!UnhookWindowsHookEx(HookHandle)) {
+        MessageBoxA(nullptr, "Failed to unset hook", "Can not unset hook", MB_ICONERROR | MB_OK);
+        ExitProcess(1);
+    }
+    HookHandle = nullptr;
+}
+
+void EnableRemapping()
+{
+    if (RemappingEnabled == 1)
+        return;
+    InstallHook();
+    RemappingEnabled = 1;
+    ShowRemappingState();
+    NotifyTray(NIM_MODIFY);
+}
+
+void DisableRemapping()
+{
+    if (RemappingEnabled == 0)
+        return;
+    RemoveHook();
+    RemappingEnabled = 0;
+    ShowRemappingState();
+    NotifyTray(NIM_MODIFY);
+}
+
+void QuotedProgramPath(char* buffer, DWORD size)
+{
+    if (size == 0)
+        return;
+    char path[PathBufferSize];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    path[length < sizeof path ? length : sizeof path - 1] = '\0';
+    QuotePath(path, buffer, size);
+}
+
+void RegisterAutorun()
+{
+    HKEY key = OpenRunKey();
+    if (!key) {
+        MessageBoxA(nullptr, "Failed to open registry.", "Error", MB_ICONERROR | MB_OK);
+        return;
+    }
+    char value[PathBufferSize];
+    QuotedProgramPath(value, sizeof value);
+    AppendAutorunSwitch(value, sizeof value);
+    LONG result = RegSetValueExA(key, AutorunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                                 static_cast<DWORD>(std::strlen(value) + 1));
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        MessageBoxA(nullptr, "Failed to Set Load on Startup for the Quillon", "Error",
+                    MB_ICONERROR | MB_OK);
+}
+
+void ConfirmAutorunOnExit()
+{
+    char question[1024];
+    std::snprintf(question, sizeof question,
+                  "Do you want to load %s automatically when your computer starts?", EnabledTitle);
+    if (MessageBoxA(nullptr, question, "Autoload at start-up?", MB_ICONQUESTION | MB_YESNO) == IDYES)
+        return;
+    HKEY key = OpenRunKey();
+    if (!key) {
+        MessageBoxA(nullptr, "Failed to open registry.", "Error", MB_ICONERROR | MB_OK);
+        return;
+    }
+    LONG result = RegDeleteValueA(key, AutorunValueName);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        MessageBoxA(nullptr, "Could not remove the autorun setting!", "Warning",
+                    MB_ICONWARNING | MB_OK);
+}

@@ -1,0 +1,128 @@
+#include "rowtext.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "keynames.h"
+
+namespace {
+
+struct RowTextState {
+    char targetKeyText[TargetKeyTextSize];
+};
+RowTextState State;
+
+// Appends `text` to the terminated `buffer`, never past `capacity`.
+void AppendBounded(char* buffer, std::size_t capacity, const char* text)
+{
+    std::size_t used = std::strlen(buffer);
+    if (used + 1 >= capacity)
+        return;
+    std::snprintf(buffer + used, capacity - used, "%s", text);
+}
+
+} // namespace
+
+const char* ActionLabel(BYTE action)
+{
+    switch (action) {
+    case DisableCombination: return "DISABLE KEY COMBINATION!";
+    case TypeText: return "Type Text:";
+    case LaunchApplication: return "Launch Application:";
+    case GoToUrl: return "Go to URL:";
+    case ChangeKey: return "Change Key To: ";
+    case BlockKey: return "Completely BLOCK Key!";
+    default: return "<unknown function>";
+    }
+}
+
+const char* DescribeTargetKey(BYTE targetKey, BYTE alt, BYTE ctrl, BYTE shift)
+{
+    char* text = State.targetKeyText;
+    text[0] = '\0';
+    if (ctrl)
+        AppendBounded(text, TargetKeyTextSize, "Ctrl + ");
+    if (alt)
+        AppendBounded(text, TargetKeyTextSize, "Alt + ");
+    if (shift)
+        AppendBounded(text, TargetKeyTextSize, "Shift + ");
+    const char* name = KeyNameTable[targetKey] ? KeyNameTable[targetKey] : NoKeyName;
+    AppendBounded(text, TargetKeyTextSize, name);
+    return text;
+}
+
+void FormatKeyText(const CombinationRecord* record, char* out, std::size_t capacity)
+{
+    if (capacity == 0)
+        return;
+    GetCombinationText(record->keys, out, capacity);
+}
+
+void FormatFunctionText(const CombinationRecord* record, char* out, std::size_t capacity)
+{
+    if (capacity == 0)
+        return;
+    const char* label = ActionLabel(record->action);
+    const char* payload = record->payload;
+    switch (record->action) {
+    case DisableCombination:
+    case BlockKey:
+        std::snprintf(out, capacity, "%s %s", label, "");
+        return;
+    case ChangeKey: {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(payload);
+        const char* target =
+            DescribeTargetKey(bytes[TargetByte], bytes[AltByte], bytes[CtrlByte], bytes[ShiftByte]);
+        std::snprintf(out, capacity, "%s %s", label, target);
+        return;
+    }
+    default: {
+        // A damaged record may carry no terminator: never read past the field.
+        int length = static_cast<int>(PayloadTextLength(payload));
+        std::snprintf(out, capacity, "%s %.*s", label, length, payload);
+        return;
+    }
+    }
+}
+
+void CutTrayTip(const char* title, char* tip)
+{
+    std::snprintf(tip, TrayTipSize, "%.*s", TrayTipSize - 1, title);
+}
+
+void QuotePath(const char* path, char* out, std::size_t capacity)
+{
+    if (capacity == 0)
+        return;
+    if (std::strchr(path, ' '))
+        std::snprintf(out, capacity, "\"%s\"", path);
+    else
+        std::snprintf(out, capacity, "%s", path);
+}
+
+void AutorunValueText(const char* path, char* out, std::size_t capacity)
+{
+    QuotePath(path, out, capacity);
+    AppendAutorunSwitch(out, capacity);
+}
+
+void AppendAutorunSwitch(char* quotedPath, std::size_t capacity)
+{
+    AppendBounded(quotedPath, capacity, "  /background");
+}
+
+bool HasBackgroundSwitch(const char* commandLine)
+{
+    return commandLine && std::strstr(commandLine, "/background") != nullptr;
+}
+
+void ComposeTitles(char* enabledTitle, char* disabledTitle, std::size_t capacity)
+{
+    std::snprintf(enabledTitle, capacity, "%s - %s.%s (Build %s)", "Quillon", "1", "2", "21");
+    std::snprintf(disabledTitle, capacity, "%s- DISABLED!!", enabledTitle);
+}
+
+bool CanAddCombination(const CombinationTable* table)
+{
+    return table->count < MaxCombinations;
+}
