@@ -21,4 +21,15 @@ void RunAddCombinationWizard(HWND owner);
 INT_PTR RunActionChooser(HWND owner);
 // Runs the About box (103) over `owner`.
 void RunAboutDialog(HWND owner);
+
+// Fills a drop-down list with the entries of every offered key.
+void FillKeyList(HWND list);
+// Sets an edit's text to the combination text of PendingCombination.keys.
+void ShowPendingKeys(HWND edit);
+// Appends PendingCombination to the program's table and list, then saves.
+void AppendPendingCombination();
+// The open-file dialog of "..."; nonzero when a file was chosen into `path`.
+BOOL ChooseApplicationFile(HWND owner, char* path, DWORD capacity);
+// Id of the control under the pointer; -2 for none or past depth 10.
+int ControlUnderPointer(HWND window, int depth);
 #endif

@@ -1,0 +1,292 @@
+#include "editorrules.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "keynames.h"
+#include "keystate.h"
+#include "resource.h"
+
+// Static for the whole run: the library keeps the address of `keys`.
+PendingCombinationRecord PendingCombination;
+
+namespace {
+
+// Copies at most `limit` characters of `text` and terminates `out`.
+void CopyBounded(char* out, std::size_t capacity, const char* text, std::size_t limit) {
+    if (capacity == 0) return;
+    std::size_t n = 0;
+    if (text != nullptr) {
+        std::size_t most = capacity - 1 < limit ? capacity - 1 : limit;
+        while (n < most && text[n] != '\0') ++n;
+        std::memcpy(out, text, n);
+    }
+    out[n] = '\0';
+}
+
+// Length of a payload text, never past the payload (a damaged file may leave
+// it unterminated).
+std::size_t TextLength(const char* payload) {
+    const void* end = std::memchr(payload, '\0', PayloadSize);
+    return end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - payload) : PayloadSize;
+}
+
+struct RadioAction {
+    int radio;
+    int action;
+    int argument;
+};
+
+const RadioAction RadioActions[] = {
+    {IDC_DISABLE_ACTION, DisableCombination, 0},
+    {IDC_TYPE_TEXT, TypeText, IDC_TEXT_EDIT},
+    {IDC_LAUNCH_APP, LaunchApplication, IDC_PATH_EDIT},
+    {IDC_GO_TO_URL, GoToUrl, IDC_URL_EDIT},
+    {IDC_CHANGE_KEY, ChangeKey, IDC_TARGET_LIST},
+    {IDC_BLOCK_KEY, BlockKey, 0},
+};
+
+struct HelpEntry {
+    int id;
+    const char* text;
+};
+
+const HelpEntry HelpTable[] = {
+    {IDOK, "Finish will accept all your settings and the key function will be come active immediately."},
+    {IDCANCEL, "Cancel will abandanon all the changes and you will be brought back to the main interface."},
+    {IDC_DISABLE_ACTION,
+     "This will disable the key/keycombination if pressed alone. So if you disable 'A' then 'Ctrl+A' will "
+     "still be working. By the same rule if you disable 'Ctlr+A' then just 'A' will continue to work.\n\n"
+     "To completely disable ONE key use the Dead Key function."},
+    {IDC_TYPE_TEXT,
+     "Select this option to simulate a text being typed at your keyboard. This is usefull to type in common "
+     "texts like signatures."},
+    {IDC_LAUNCH_APP,
+     "Select this option to launch an application when you type the selected key or key combination."},
+    {IDC_GO_TO_URL, "Select this option to go the an URL when you type the selected key or key combination."},
+    {IDC_TEXT_EDIT,
+     "Enter here the text you wish to be typed when you press the selected key or key combination. You may "
+     "have multiline text and a maximum of 1024 characters."},
+    {IDC_PATH_EDIT,
+     "Here you will see the full path and name of the application you have selected to run when you type the "
+     "selected key or key combination. We use this for Calculator and Winamp :)."},
+    {IDC_URL_EDIT,
+     "Enter here the URL of the site you wish to visit when you press the selected key or key combination. "
+     "For example your favourite news site."},
+    {IDC_BROWSE, "Browse your hard drive and select the application that you would like to run."},
+    {IDC_CHANGE_KEY,
+     "This will replace the selected key with another key. This option is enabled only if you have selected "
+     "just ONE key.\n\nPlease note that if you change 'A' to 'B' then 'Ctlr+A' will GET changed to 'Ctrl+B'. "
+     "So 'A' will actually act like the 'B' key in all key combinations."},
+    {IDC_TARGET_LIST, "Select from this list the key that will replace the selected key!"},
+    {IDC_BLOCK_KEY,
+     "As opposed to Disable Key this will completely BLOCK a key on your keyboard. All combinations that use "
+     "this key will STOP working!\n\nFor this option to be enabled you have to select just ONE key and not a "
+     "key combination."},
+    {IDC_WITH_CTRL,
+     "This will add the CTRL modifier to your selected key.\n\nFor example if you have selected the V key with "
+     "the CTRL modifier you will get CTRL+V (witch will result in a Paste function in most programs)"},
+    {IDC_WITH_ALT,
+     "This will add the ALT modifer to your selected key.\n\nFor example if you have selected the F4 key with "
+     "the Alt modifier you will get ALT+F4."},
+    {IDC_WITH_SHIFT,
+     "This will add the SHIFT modifier to your seleced key.\n\nFor example if you have selected the F1 key "
+     "with the SHIFT modifier you will get SHIFT+F1"},
+};
+
+} // namespace
+
+const char* const DefaultHelpText =
+    "Hover your mouse over the buttons in this dialog to see here a description of what they do...";
+
+const int ChoiceControls[ChoiceControlCount] = {
+    IDC_TEXT_EDIT, IDC_PATH_EDIT, IDC_BROWSE, IDC_URL_EDIT,
+    IDC_TARGET_LIST, IDC_WITH_CTRL, IDC_WITH_ALT, IDC_WITH_SHIFT,
+};
+
+char* KeyListEntry(int code, char* out, std::size_t capacity) {
+    if (capacity == 0) return out;
+    const char* name = code >= 0 && code < KeyCount ? KeyNameTable[code] : nullptr;
+    std::snprintf(out, capacity, "%s  (code:%d)", name != nullptr ? name : NoKeyName, code);
+    return out;
+}
+
+int KeyListEntryCode(const char* entry) {
+    if (entry == nullptr) return -1;
+    char text[KeyListEntrySize];
+    CopyBounded(text, sizeof text, entry, sizeof text - 1);
+    char* close = std::strrchr(text, ')');
+    if (close != nullptr) *close = '\0';
+    const char* number = std::strstr(text, "code:");
+    if (number == nullptr) return -1;
+    number += 5;
+    if (*number < '0' || *number > '9') return -1;
+    int code = 0;
+    for (; *number >= '0' && *number <= '9'; ++number) {
+        code = code * 10 + (*number - '0');
+        if (code >= KeyCount) return -1;
+    }
+    return code;
+}
+
+bool KeyListOffers(int code) {
+    if (code < 0 || code >= KeyCount) return false;
+    if (code == 16 || code == 17 || code == 18) return false;
+    char entry[KeyListEntrySize];
+    KeyListEntry(code, entry, sizeof entry);
+    return std::strstr(entry, "no-name") == nullptr;
+}
+
+bool HasAnyKey() {
+    for (int code = 0; code < KeyCount; ++code) {
+        if (PendingCombination.keys[code] != 0) return true;
+    }
+    return false;
+}
+
+int CaptureDialogFor(int methodResult) {
+    if (methodResult == IDC_BY_TYPING) return IDD_TYPE_IN_CAPTURE;
+    if (methodResult == IDCANCEL || methodResult <= 0) return 0;
+    return IDD_MOUSE_SELECTION;
+}
+
+bool AddListedKey(const char* entry) {
+    int code = KeyListEntryCode(entry);
+    if (code < 0) return false;
+    SetKeyDown(PendingCombination.keys, code);
+    return true;
+}
+
+void PrepareNewAction() {
+    PendingCombination.action = NoActionChosen;
+    PendingCombination.payload[0] = '\0';
+}
+
+void CopyPendingInto(CombinationRecord* record) {
+    record->action = static_cast<BYTE>(PendingCombination.action & 0xFF);
+    std::memcpy(record->keys, PendingCombination.keys, sizeof record->keys);
+    std::memcpy(record->payload, PendingCombination.payload, sizeof record->payload);
+}
+
+int ActionOfRadio(int controlId) {
+    for (const RadioAction& entry : RadioActions) {
+        if (entry.radio == controlId) return entry.action;
+    }
+    return -1;
+}
+
+int RadioOfAction(int action) {
+    for (const RadioAction& entry : RadioActions) {
+        if (entry.action == action) return entry.radio;
+    }
+    return 0;
+}
+
+int ArgumentControlOf(int action) {
+    for (const RadioAction& entry : RadioActions) {
+        if (entry.action == action) return entry.argument;
+    }
+    return 0;
+}
+
+bool ChoiceEnablesControl(int choice, int controlId) {
+    switch (controlId) {
+    case IDC_TEXT_EDIT: return choice == TypeText;
+    case IDC_PATH_EDIT:
+    case IDC_BROWSE: return choice == LaunchApplication;
+    case IDC_URL_EDIT: return choice == GoToUrl;
+    case IDC_TARGET_LIST:
+    case IDC_WITH_CTRL:
+    case IDC_WITH_ALT:
+    case IDC_WITH_SHIFT: return choice == ChangeKey;
+    default: return true;
+    }
+}
+
+bool FinishRule(int choice, const char* argumentText) {
+    if (choice == DisableCombination || choice == BlockKey) return true;
+    if (choice < TypeText || choice > ChangeKey) return false;
+    return argumentText != nullptr && argumentText[0] != '\0';
+}
+
+void PrepareActionChooser(const PendingCombinationRecord* pending, ActionChooserOpening* view) {
+    std::memset(view, 0, sizeof *view);
+    int action = pending->action;
+    std::size_t n = TextLength(pending->payload);
+    if (action == NoActionChosen) {
+        view->currentChoice = DisableCombination;
+    } else {
+        view->currentChoice = action;
+        view->setFinish = true;
+        view->finishEnabled =
+            action == DisableCombination || action == BlockKey || (n > 0 && action != ChangeKey);
+    }
+    view->blockEnabled = IsSingleKey(pending->keys) != 0;
+    view->checkedRadio = RadioOfAction(view->currentChoice);
+    if (view->currentChoice == ChangeKey) {
+        view->withCtrl = pending->payload[CtrlByte] != 0;
+        view->withAlt = pending->payload[AltByte] != 0;
+        view->withShift = pending->payload[ShiftByte] != 0;
+    }
+    int choice = view->currentChoice;
+    if (choice == TypeText || choice == LaunchApplication || choice == GoToUrl) {
+        view->textControl = ArgumentControlOf(choice);
+        CopyBounded(view->text, sizeof view->text, pending->payload, n);
+    }
+}
+
+void ApplyUrlRule(char* payload) {
+    payload[PayloadTextMax] = '\0';
+    if (std::strstr(payload, "http://") != nullptr) return;
+    char url[PayloadSize];
+    // "http://" with a text near the limit does not fit: the text is cut so
+    // that the whole stays within 2999 characters.
+    int length = std::snprintf(url, sizeof url, "http://%s", payload);
+    if (length < 0) url[0] = '\0';
+    CopyBounded(payload, PayloadSize, url, PayloadTextMax);
+}
+
+int FoldTargetCode(int code) {
+    if (code == 160 || code == 161) return 16;
+    if (code == 162 || code == 163) return 17;
+    if (code == 164 || code == 165) return 18;
+    return code;
+}
+
+void ApplyTargetRule(const char* entry, bool ctrl, bool alt, bool shift, char* payload) {
+    int code = KeyListEntryCode(entry);
+    if (code < 0) code = 0;
+    payload[TargetByte] = static_cast<char>(FoldTargetCode(code));
+    payload[CtrlByte] = ctrl ? 1 : 0;
+    payload[AltByte] = alt ? 1 : 0;
+    payload[ShiftByte] = shift ? 1 : 0;
+    payload[4] = 0;
+}
+
+void FinishChoice(int choice, const char* argumentText, bool ctrl, bool alt, bool shift) {
+    char* payload = PendingCombination.payload;
+    PendingCombination.action = choice;
+    payload[0] = '\0';
+    switch (choice) {
+    case TypeText:
+    case LaunchApplication:
+        CopyBounded(payload, PayloadSize, argumentText, PayloadTextMax);
+        break;
+    case GoToUrl:
+        CopyBounded(payload, PayloadSize, argumentText, PayloadTextMax);
+        ApplyUrlRule(payload);
+        break;
+    case ChangeKey:
+        ApplyTargetRule(argumentText, ctrl, alt, shift, payload);
+        break;
+    default:
+        break;
+    }
+}
+
+const char* QuickHelpText(int controlId) {
+    for (const HelpEntry& entry : HelpTable) {
+        if (entry.id == controlId) return entry.text;
+    }
+    return DefaultHelpText;
+}

@@ -1,0 +1,89 @@
+// The rules of the combination editor, free of any window: key-list entries,
+// the wizard's steps, the action chooser's enable, Finish, URL and target
+// rules, and the Quick Help texts. The dialogs only move values between their
+// controls and these functions.
+#pragma once
+
+#include <cstddef>
+
+#include "editor.h"
+#include "mappingfile.h"
+
+const int KeyListEntrySize = 300;
+const int PayloadTextMax = PayloadSize - 1; // 2999 characters and the terminator
+
+// Key lists --------------------------------------------------------------
+
+// "<name>  (code:<code>)" cut to `capacity`; returns `out`.
+char* KeyListEntry(int code, char* out, std::size_t capacity);
+// The code of an entry: the text is cut at its last ')', then the decimal
+// number after the first "code:" is read. -1 when there is none or it is
+// not a key code (0-255).
+int KeyListEntryCode(const char* entry);
+// The lists offer every named key except the generic Shift, Ctrl and Alt.
+bool KeyListOffers(int code);
+// True when any of the 256 bytes of PendingCombination.keys is nonzero.
+bool HasAnyKey();
+
+// Capture wizard ---------------------------------------------------------
+
+// The key dialog that follows the selection method's result: the typed
+// capture (141) for 1033, the mouse selection (142) for any other choice,
+// 0 (stop) for Cancel or a dialog that could not be shown.
+int CaptureDialogFor(int methodResult);
+// What the mouse dialog's "Add selected key" does with the chosen entry:
+// false when the entry names no key (nothing changes).
+bool AddListedKey(const char* entry);
+// A new combination has no action yet and an empty text; the payload bytes
+// after the first are left as they are.
+void PrepareNewAction();
+// Copies the pending combination into a table record.
+void CopyPendingInto(CombinationRecord* record);
+
+// Action chooser ---------------------------------------------------------
+
+// ActionKind of a radio button, -1 for any other control.
+int ActionOfRadio(int controlId);
+// Radio button of an ActionKind, 0 when the action has none.
+int RadioOfAction(int action);
+// Control holding the argument of an action (1012, 1013, 1014, 1028), 0 when
+// the action takes none.
+int ArgumentControlOf(int action);
+
+// The controls whose enabled state follows the current choice.
+const int ChoiceControlCount = 8;
+extern const int ChoiceControls[ChoiceControlCount];
+bool ChoiceEnablesControl(int choice, int controlId);
+
+// Finish after any command: always for Disable and BLOCK, for the other
+// actions only with a non-empty argument.
+bool FinishRule(int choice, const char* argumentText);
+
+// What the dialog shows when it opens on PendingCombination.
+struct ActionChooserOpening {
+    int currentChoice;
+    bool setFinish;     // false: Finish keeps its template state (enabled)
+    bool finishEnabled;
+    bool blockEnabled;
+    int checkedRadio;   // 0: none (an action outside 0-5)
+    bool withCtrl;
+    bool withAlt;
+    bool withShift;
+    int textControl;    // 1012, 1013 or 1014 gets `text`; 0: none
+    char text[PayloadSize];
+};
+void PrepareActionChooser(const PendingCombinationRecord* pending, ActionChooserOpening* view);
+
+// Puts "http://" in front of a 3000-byte payload text that does not contain
+// it anywhere (case-sensitive); the result is cut to 2999 characters.
+void ApplyUrlRule(char* payload);
+// The generic code of a sided modifier (160-165), any other code unchanged.
+int FoldTargetCode(int code);
+// Writes a ChangeKey payload: target, ctrl, alt, shift, 0.
+void ApplyTargetRule(const char* entry, bool ctrl, bool alt, bool shift, char* payload);
+// Finish: stores the choice and its argument in PendingCombination.
+void FinishChoice(int choice, const char* argumentText, bool ctrl, bool alt, bool shift);
+
+extern const char* const DefaultHelpText;
+// The Quick Help text of a control; the default text for any other id.
+const char* QuickHelpText(int controlId);
