@@ -1,0 +1,399 @@
+# tests/e2e/lib.sh: the end-to-end harness, sourced by every suite.
+#
+# Sourcing it starts a private Xvfb (first free display from :90 up, us
+# layout), makes or reuses the Wine prefix $QUILLON_CROSS_BUILD/e2e-prefix and
+# sets a trap that, whatever happens, records the open case, kills what the
+# suite started (wineserver -k on that prefix only, then its Xvfb) and exits
+# non-zero when a case failed. Suites run with `set -u`, never `set -e`.
+#
+# Environment (read):
+#   QUILLON_CROSS_BUILD   Windows build dir (default <repo>/build/cross)
+#   QUILLON_NATIVE_BUILD  native build dir  (default <repo>/build/native)
+#   E2E_RESULTS           file that run.sh collects "PASS|FAIL suite case" lines in
+# Set for the suite:
+#   E2E_SUITE             suite name (script name without .sh)
+#   DISPLAY, WINEPREFIX   the private display and prefix
+#   E2E_ARTIFACTS         $QUILLON_CROSS_BUILD/e2e-artifacts/<suite>
+#   E2E_WORK              the current case's working dir (fresh copy of binaries)
+#   E2E_CASE_DIR          the current case's artifacts dir (logs, screenshots)
+#   E2E_RECORDER_LOG      the recorder's key log of the current case
+#
+# Cases:
+#   e2e_case NAME         ends the previous case (stops its Wine programs) and
+#                         starts a new one: fresh $E2E_WORK with every Windows
+#                         binary (Quillon.exe, Quillhook.dll, recorder.exe,
+#                         hookhost.exe, marker.exe; those that are built)
+#   e2e_pass              the case passed (ignored once it has failed)
+#   e2e_fail MSG          the case failed: message, screenshot; returns 1, so
+#                         `check || { e2e_fail "why"; return; }`
+#   e2e_skip MSG          the case could not run here (counted as failed: a
+#                         skipped end-to-end case proves nothing)
+# Waiting (never a bare sleep):
+#   wait_for SECS CMD...  polls CMD every 0.1 s until it succeeds; 1 on timeout
+#   wait_gone SECS PID    waits until the process has ended
+# Programs:
+#   e2e_binary NAME       path of a built Windows binary in the cross build ('' if none)
+#   e2e_tool NAME         path of a native tool (xkeys, mkmapping)
+#   e2e_winpath PATH      the Wine (Z:) name of a Unix path
+#   e2e_wine NAME ARGS..  starts $E2E_WORK/NAME in the background under Wine;
+#                         output in $E2E_CASE_DIR/NAME.out; sets E2E_LAST_PID
+#   e2e_start_hookhost [ARGS]  hookhost.exe (Quillhook.dll from $E2E_WORK, with
+#                         --log $E2E_CASE_DIR/hook.log); waits until hooked
+#   e2e_start_recorder    recorder.exe logging to $E2E_RECORDER_LOG; waits
+#                         until its window has the focus
+#   e2e_stop_wine         ends every Wine process of the prefix (wineserver -k)
+# Keys (XTEST, like a physical keyboard; only reach hooks while a Wine window
+# has the focus):
+#   e2e_keys ARGS         xkeys: down|up|tap KEYSYM ..., right modifiers as themselves
+#   e2e_xdotool ARGS      xdotool on the private display
+#   e2e_sync              taps F12 and waits until the recorder has it: every
+#                         earlier physical key has then been through the hooks
+# Recorder log:
+#   e2e_typed             the WM_CHAR characters received, as one string
+#   e2e_typed_is TEXT     true when exactly TEXT was typed
+#   e2e_got PATTERN       grep -E on the recorder log
+#   e2e_count PATTERN     number of matching recorder lines
+# Mapping file:
+#   e2e_mapping [FILE]    mkmapping from FILE or stdin into $E2E_WORK/mapping.mp
+# Artifacts:
+#   e2e_screenshot NAME   $E2E_CASE_DIR/NAME.png of the whole display
+#   e2e_log MSG           a line in the suite's log (and on stderr)
+
+e2e_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+: "${QUILLON_CROSS_BUILD:=$e2e_repo/build/cross}"
+: "${QUILLON_NATIVE_BUILD:=$e2e_repo/build/native}"
+QUILLON_CROSS_BUILD=$(cd "$QUILLON_CROSS_BUILD" 2>/dev/null && pwd) || {
+    echo "e2e: no cross build dir (QUILLON_CROSS_BUILD)" >&2
+    exit 1
+}
+QUILLON_NATIVE_BUILD=$(cd "$QUILLON_NATIVE_BUILD" 2>/dev/null && pwd) || {
+    echo "e2e: no native build dir (QUILLON_NATIVE_BUILD)" >&2
+    exit 1
+}
+export QUILLON_CROSS_BUILD QUILLON_NATIVE_BUILD
+
+E2E_SUITE=$(basename "$0" .sh)
+E2E_ARTIFACTS=$QUILLON_CROSS_BUILD/e2e-artifacts/$E2E_SUITE
+E2E_WORKROOT=$QUILLON_CROSS_BUILD/e2e-work/$E2E_SUITE
+E2E_PREFIX=$QUILLON_CROSS_BUILD/e2e-prefix
+rm -rf "$E2E_ARTIFACTS" "$E2E_WORKROOT"
+mkdir -p "$E2E_ARTIFACTS" "$E2E_WORKROOT"
+E2E_SUITE_LOG=$E2E_ARTIFACTS/suite.log
+: >"$E2E_SUITE_LOG"
+
+e2e_case_name=""
+e2e_case_state=""   # open, passed or failed
+e2e_case_message=""
+e2e_passed=0
+e2e_failed=0
+e2e_pids=()         # background processes of the current case
+e2e_xvfb_pid=""
+e2e_cleaning=0
+E2E_WORK=""
+E2E_CASE_DIR=""
+E2E_RECORDER_LOG=""
+E2E_LAST_PID=""
+
+e2e_log() {
+    printf '%s %s\n' "$(date +%H:%M:%S)" "$*" >>"$E2E_SUITE_LOG"
+    printf '%s\n' "$*" >&2
+}
+
+wait_for() {
+    local timeout=$1
+    shift
+    local deadline=$(($(date +%s%N) + timeout * 1000000000))
+    while :; do
+        "$@" >/dev/null 2>&1 && return 0
+        [ "$(date +%s%N)" -ge "$deadline" ] && return 1
+        sleep 0.1
+    done
+}
+
+e2e_pid_alive() { kill -0 "$1" 2>/dev/null; }
+e2e_pid_gone() { ! kill -0 "$1" 2>/dev/null; }
+wait_gone() { wait_for "$1" e2e_pid_gone "$2"; }
+
+# --- programs -------------------------------------------------------------
+
+e2e_binary() {
+    local name=$1 dir
+    for dir in tests/e2e hook app .; do
+        if [ -f "$QUILLON_CROSS_BUILD/$dir/$name" ]; then
+            printf '%s\n' "$QUILLON_CROSS_BUILD/$dir/$name"
+            return 0
+        fi
+    done
+    find "$QUILLON_CROSS_BUILD" -maxdepth 3 -name "$name" -type f \
+        -not -path '*/e2e-*' -not -path '*/CMakeFiles/*' 2>/dev/null | head -n 1
+}
+
+e2e_tool() {
+    local path=$QUILLON_NATIVE_BUILD/tests/e2e/tools/$1
+    [ -x "$path" ] || {
+        echo "e2e: native tool $1 is not built in $QUILLON_NATIVE_BUILD" >&2
+        return 1
+    }
+    printf '%s\n' "$path"
+}
+
+e2e_winpath() {
+    local path=$1
+    printf 'Z:%s\n' "${path//\//\\}"
+}
+
+e2e_wine() {
+    local name=$1
+    shift
+    (cd "$E2E_WORK" && exec wine "$E2E_WORK/$name" "$@") >>"$E2E_CASE_DIR/$name.out" 2>&1 </dev/null &
+    E2E_LAST_PID=$!
+    e2e_pids+=("$E2E_LAST_PID")
+}
+
+e2e_file_nonempty() { [ -s "$1" ]; }
+
+e2e_start_hookhost() {
+    [ -f "$E2E_WORK/hookhost.exe" ] || { e2e_fail "hookhost.exe is not built"; return 1; }
+    [ -f "$E2E_WORK/Quillhook.dll" ] || { e2e_fail "Quillhook.dll is not built"; return 1; }
+    local ready=$E2E_CASE_DIR/hookhost.ready
+    rm -f "$ready"
+    e2e_wine hookhost.exe --ready "$(e2e_winpath "$ready")" --log "$(e2e_winpath "$E2E_CASE_DIR/hook.log")" "$@"
+    E2E_HOOKHOST_PID=$E2E_LAST_PID
+    if ! wait_for 30 e2e_file_nonempty "$ready"; then
+        e2e_fail "hookhost.exe did not install its hook: $(tail -n 3 "$E2E_CASE_DIR/hookhost.exe.out" 2>/dev/null)"
+        return 1
+    fi
+}
+
+e2e_start_recorder() {
+    local ready=$E2E_CASE_DIR/recorder.ready
+    rm -f "$ready"
+    E2E_RECORDER_LOG=$E2E_CASE_DIR/recorder.log
+    : >"$E2E_RECORDER_LOG"
+    e2e_wine recorder.exe "$(e2e_winpath "$E2E_RECORDER_LOG")" "$(e2e_winpath "$ready")"
+    E2E_RECORDER_PID=$E2E_LAST_PID
+    if ! wait_for 30 e2e_file_nonempty "$ready"; then
+        e2e_fail "recorder.exe never got the focus"
+        return 1
+    fi
+}
+
+e2e_stop_wine() {
+    local pid
+    WINEPREFIX=$E2E_PREFIX wineserver -k >/dev/null 2>&1
+    for pid in "${e2e_pids[@]}"; do
+        wait_gone 10 "$pid" || kill -9 "$pid" 2>/dev/null
+    done
+    e2e_pids=()
+    # A later start must find no dying server.
+    wait_for 15 e2e_no_wineserver
+}
+
+# The server of our prefix, told apart from the others' by its environment.
+e2e_no_wineserver() {
+    local pid
+    for pid in $(pgrep wineserver 2>/dev/null); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$E2E_PREFIX" && return 1
+    done
+    return 0
+}
+
+# --- keys and the recorder log -------------------------------------------
+
+e2e_keys() { "$E2E_XKEYS" "$@"; }
+e2e_xdotool() { xdotool "$@"; }
+
+e2e_count() {
+    [ -n "$E2E_RECORDER_LOG" ] || { echo 0; return; }
+    grep -cE -- "$1" "$E2E_RECORDER_LOG" 2>/dev/null || true
+}
+e2e_got() { grep -qE -- "$1" "$E2E_RECORDER_LOG" 2>/dev/null; }
+e2e_count_above() { [ "$(e2e_count "$1")" -gt "$2" ]; }
+
+e2e_sync() {
+    local before
+    before=$(e2e_count '^WM_KEYUP vk=123 ')
+    e2e_keys tap F12 || return 1
+    wait_for 10 e2e_count_above '^WM_KEYUP vk=123 ' "$before"
+}
+
+e2e_typed() {
+    [ -n "$E2E_RECORDER_LOG" ] || return 0
+    # ch= shows the character; code= keeps those that do not print.
+    awk '/^WM_CHAR / { for (i = 2; i <= NF; i++) if ($i ~ /^code=/) printf "%c", substr($i, 6) + 0 }' \
+        "$E2E_RECORDER_LOG"
+}
+e2e_typed_is() { [ "$(e2e_typed)" = "$1" ]; }
+
+e2e_mapping() {
+    local mkmapping
+    mkmapping=$(e2e_tool mkmapping) || return 1
+    "$mkmapping" "$E2E_WORK/mapping.mp" "$@"
+}
+
+e2e_screenshot() {
+    [ -n "$E2E_CASE_DIR" ] || return 0
+    import -display "$DISPLAY" -window root "$E2E_CASE_DIR/$1.png" >/dev/null 2>&1 || true
+}
+
+# --- cases -------------------------------------------------------------------
+
+e2e_record() {
+    local verdict=$1
+    local line="$verdict $E2E_SUITE $e2e_case_name"
+    [ -n "$e2e_case_message" ] && line="$line: $e2e_case_message"
+    if [ "$verdict" = PASS ]; then
+        e2e_passed=$((e2e_passed + 1))
+    else
+        e2e_failed=$((e2e_failed + 1))
+    fi
+    printf '%s\n' "$line" >>"$E2E_ARTIFACTS/results.txt"
+    [ -n "${E2E_RESULTS:-}" ] && printf '%s\n' "$line" >>"$E2E_RESULTS"
+    printf '%s\n' "$line"
+}
+
+e2e_end_case() {
+    [ -n "$e2e_case_name" ] || return 0
+    case "$e2e_case_state" in
+    passed) e2e_record PASS ;;
+    failed) e2e_record FAIL ;;
+    *)
+        e2e_case_message="no verdict"
+        e2e_screenshot no-verdict
+        e2e_record FAIL
+        ;;
+    esac
+    e2e_release_keys
+    e2e_stop_wine
+    e2e_case_name=""
+}
+
+# A case that fails with a key held must not leave it down for the next one.
+e2e_release_keys() {
+    [ -n "${E2E_XKEYS:-}" ] || return 0
+    local key
+    for key in Shift_L Shift_R Control_L Control_R Alt_L Alt_R Super_L; do
+        "$E2E_XKEYS" up "$key" >/dev/null 2>&1
+    done
+}
+
+e2e_case() {
+    e2e_end_case
+    e2e_case_name=$1
+    e2e_case_state=open
+    e2e_case_message=""
+    local slug
+    slug=$(printf '%s' "$1" | tr -c 'A-Za-z0-9_.-' '_' | cut -c1-60)
+    E2E_CASE_DIR=$E2E_ARTIFACTS/$slug
+    E2E_WORK=$E2E_WORKROOT/$slug
+    E2E_RECORDER_LOG=""
+    rm -rf "$E2E_CASE_DIR" "$E2E_WORK"
+    mkdir -p "$E2E_CASE_DIR" "$E2E_WORK"
+    local name path
+    for name in Quillon.exe Quillhook.dll recorder.exe hookhost.exe marker.exe; do
+        path=$(e2e_binary "$name")
+        [ -n "$path" ] && cp "$path" "$E2E_WORK/"
+    done
+    e2e_log "case: $1"
+}
+
+e2e_pass() {
+    if [ "$e2e_case_state" = open ]; then
+        e2e_case_state=passed
+    fi
+}
+
+e2e_fail() {
+    local message="$*"
+    e2e_log "  FAIL: $message"
+    if [ "$e2e_case_state" = failed ]; then
+        e2e_case_message="$e2e_case_message; $message"
+    else
+        e2e_case_message=$message
+        e2e_screenshot failure
+    fi
+    e2e_case_state=failed
+    return 1
+}
+
+e2e_skip() {
+    e2e_fail "skipped: $*"
+}
+
+# --- display, prefix, cleanup ----------------------------------------------
+
+e2e_cleanup() {
+    local status=$?
+    [ "$e2e_cleaning" = 1 ] && return
+    e2e_cleaning=1
+    trap - EXIT INT TERM
+    e2e_end_case
+    [ -n "$E2E_PREFIX_LOCKED" ] && WINEPREFIX=$E2E_PREFIX wineserver -k >/dev/null 2>&1
+    if [ -n "$e2e_xvfb_pid" ]; then
+        kill "$e2e_xvfb_pid" 2>/dev/null
+        wait_gone 10 "$e2e_xvfb_pid" || kill -9 "$e2e_xvfb_pid" 2>/dev/null
+    fi
+    printf '%s: %d passed, %d failed\n' "$E2E_SUITE" "$e2e_passed" "$e2e_failed"
+    if [ "$e2e_failed" -gt 0 ]; then
+        exit 1
+    fi
+    exit "$status"
+}
+
+e2e_signal() {
+    e2e_log "interrupted"
+    [ -n "$e2e_case_name" ] && [ "$e2e_case_state" != failed ] && e2e_fail "interrupted"
+    exit 130
+}
+
+e2e_display_answers() { xdpyinfo -display ":$1" >/dev/null 2>&1; }
+
+e2e_start_xvfb() {
+    local n
+    for n in $(seq 90 189); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$E2E_ARTIFACTS/xvfb.log" 2>&1 &
+        e2e_xvfb_pid=$!
+        if wait_for 20 e2e_display_answers "$n" && e2e_pid_alive "$e2e_xvfb_pid"; then
+            export DISPLAY=":$n"
+            setxkbmap -display "$DISPLAY" -layout us || e2e_log "setxkbmap failed"
+            e2e_log "display $DISPLAY (Xvfb $e2e_xvfb_pid)"
+            return 0
+        fi
+        # Someone else took that number in the meantime: try the next one.
+        kill "$e2e_xvfb_pid" 2>/dev/null
+        e2e_xvfb_pid=""
+    done
+    echo "e2e: no free X display from :90 to :189" >&2
+    return 1
+}
+
+e2e_prefix_ready() { [ -f "$E2E_PREFIX/system.reg" ] && [ -f "$E2E_PREFIX/.quillon-e2e" ]; }
+
+e2e_make_prefix() {
+    export WINEPREFIX=$E2E_PREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # One suite at a time in this prefix: wineserver -k would end the other's programs.
+    exec 8>"$E2E_PREFIX.lock"
+    flock -w 900 8 || { echo "e2e: $E2E_PREFIX is busy" >&2; return 1; }
+    E2E_PREFIX_LOCKED=1
+    if ! e2e_prefix_ready; then
+        e2e_log "making the Wine prefix $E2E_PREFIX"
+        rm -rf "$E2E_PREFIX"
+        mkdir -p "$E2E_PREFIX"
+        wine wineboot -i >"$E2E_ARTIFACTS/wineboot.log" 2>&1
+        wineserver -w
+        [ -f "$E2E_PREFIX/system.reg" ] || { echo "e2e: wineboot made no prefix" >&2; return 1; }
+        touch "$E2E_PREFIX/.quillon-e2e"
+    fi
+    # Nothing of an earlier, killed run may linger in our prefix.
+    wineserver -k >/dev/null 2>&1
+    wait_for 15 e2e_no_wineserver
+}
+
+E2E_PREFIX_LOCKED=""
+trap e2e_cleanup EXIT
+trap e2e_signal INT TERM
+
+E2E_XKEYS=$(e2e_tool xkeys) || exit 1
+e2e_start_xvfb || exit 1
+e2e_make_prefix || exit 1

@@ -1,0 +1,356 @@
+// uidriver.exe COMMAND ARGS...: drives another process's windows for the
+// end-to-end suites. Prints its answer on stdout; exit code 0 = done or true,
+// 1 = not found or false, 2 = usage.
+//
+//   list                          every top-level window: hwnd pid class "title" visible
+//   find CLASS TITLE              first top-level window with that class and title ("-" = any)
+//   findvisible CLASS TITLE       the same, visible windows only
+//   text HWND [ID]                text of the window or of its child ID
+//   checked HWND ID               1 if the button is checked, else 0
+//   enabled HWND [ID]             1 if enabled, else 0
+//   visible HWND                  1 if visible, else 0
+//   iconic HWND                   1 if minimised, else 0
+//   owner HWND                    the owner window
+//   pid HWND                      the owning process id
+//   click HWND ID                 posts BM_CLICK to child ID
+//   post HWND MSG WPARAM LPARAM   posts a message (numbers: decimal or 0x hex)
+//   tray HWND LPARAM              posts the tray callback (1025, icon 110, LPARAM)
+//   broadcast NAME                posts the registered message NAME to every top-level window
+//   trayhas HWND                  1 if the shell holds tray icon 110 of HWND, else 0
+//   traydelete HWND               removes tray icon 110 of HWND from the shell
+//   rows HWND ID                  rows of list view ID, one "col0<TAB>col1" line each
+//   select HWND ID ROWS           selects exactly the rows (comma list, "" = none) of list view ID
+//   menu                          items of the open popup menu, one per line
+//   style HWND [ID]               window style and extended style in hex
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const int TextSize = 4096;
+
+struct FindRequest {
+    const char* className;
+    const char* title;
+    bool visibleOnly;
+    HWND found;
+};
+
+unsigned long long Number(const char* text)
+{
+    return std::strtoull(text, nullptr, 0);
+}
+
+HWND Window(const char* text)
+{
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(text)));
+}
+
+HWND Target(int argc, char** argv, int at)
+{
+    HWND window = Window(argv[at]);
+    if (argc > at + 1)
+        window = GetDlgItem(window, static_cast<int>(Number(argv[at + 1])));
+    return window;
+}
+
+void PrintWindow(HWND window)
+{
+    std::printf("0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+}
+
+bool ReadText(HWND window, char* text, int size)
+{
+    text[0] = '\0';
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_GETTEXT, static_cast<WPARAM>(size),
+                               reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 3000, &result) != 0;
+}
+
+BOOL CALLBACK FindProc(HWND window, LPARAM lParam)
+{
+    FindRequest* request = reinterpret_cast<FindRequest*>(lParam);
+    if (request->visibleOnly && !IsWindowVisible(window))
+        return TRUE;
+    char className[256];
+    GetClassNameA(window, className, sizeof className);
+    if (std::strcmp(request->className, "-") != 0 && std::strcmp(request->className, className) != 0)
+        return TRUE;
+    if (std::strcmp(request->title, "-") != 0) {
+        char title[TextSize];
+        ReadText(window, title, sizeof title);
+        if (std::strcmp(request->title, title) != 0)
+            return TRUE;
+    }
+    request->found = window;
+    return FALSE;
+}
+
+BOOL CALLBACK ListProc(HWND window, LPARAM)
+{
+    char className[256];
+    char title[TextSize];
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, title, sizeof title);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    std::printf("0x%llx %lu %s \"%s\" %d\n",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)),
+                static_cast<unsigned long>(pid), className, title, IsWindowVisible(window) ? 1 : 0);
+    return TRUE;
+}
+
+// Memory inside the list view's process: list-view messages carry pointers
+// that the target reads in its own address space.
+struct RemoteBlock {
+    HANDLE process;
+    char* base;
+    SIZE_T size;
+};
+
+bool OpenRemote(HWND window, SIZE_T size, RemoteBlock* block)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    block->process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!block->process)
+        return false;
+    block->size = size;
+    block->base = static_cast<char*>(
+        VirtualAllocEx(block->process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    return block->base != nullptr;
+}
+
+void CloseRemote(RemoteBlock* block)
+{
+    if (block->base)
+        VirtualFreeEx(block->process, block->base, 0, MEM_RELEASE);
+    if (block->process)
+        CloseHandle(block->process);
+}
+
+bool RemoteItemText(HWND list, const RemoteBlock* block, int row, int column, char* text, int size)
+{
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.cchTextMax = size;
+    item.pszText = block->base + sizeof(LVITEMA);
+    SIZE_T moved = 0;
+    if (!WriteProcessMemory(block->process, block->base, &item, sizeof item, &moved))
+        return false;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(block->base));
+    if (!ReadProcessMemory(block->process, block->base + sizeof(LVITEMA), text, static_cast<SIZE_T>(size), &moved))
+        return false;
+    text[size - 1] = '\0';
+    return true;
+}
+
+int Rows(HWND list)
+{
+    if (!list)
+        return 1;
+    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    RemoteBlock block = {};
+    if (!OpenRemote(list, sizeof(LVITEMA) + TextSize, &block)) {
+        CloseRemote(&block);
+        std::fprintf(stderr, "cannot reach the list view's process\n");
+        return 1;
+    }
+    static char first[TextSize];
+    static char second[TextSize];
+    for (int row = 0; row < count; ++row) {
+        RemoteItemText(list, &block, row, 0, first, TextSize);
+        RemoteItemText(list, &block, row, 1, second, TextSize);
+        std::printf("%s\t%s\n", first, second);
+    }
+    CloseRemote(&block);
+    return 0;
+}
+
+bool SetRowState(HWND list, const RemoteBlock* block, int row, UINT state)
+{
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = state;
+    SIZE_T moved = 0;
+    if (!WriteProcessMemory(block->process, block->base, &item, sizeof item, &moved))
+        return false;
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(block->base));
+    return true;
+}
+
+int Select(HWND list, const char* rows)
+{
+    if (!list)
+        return 1;
+    RemoteBlock block = {};
+    if (!OpenRemote(list, sizeof(LVITEMA), &block)) {
+        CloseRemote(&block);
+        return 1;
+    }
+    bool ok = SetRowState(list, &block, -1, 0); // -1: every row
+    const char* at = rows;
+    while (ok && *at) {
+        char* end = nullptr;
+        long row = std::strtol(at, &end, 10);
+        if (end == at)
+            break;
+        ok = SetRowState(list, &block, static_cast<int>(row), LVIS_SELECTED);
+        at = (*end == ',') ? end + 1 : end;
+    }
+    CloseRemote(&block);
+    return ok ? 0 : 1;
+}
+
+int Menu()
+{
+    HWND popup = FindWindowA("#32768", nullptr);
+    if (!popup || !IsWindowVisible(popup))
+        return 1;
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    int count = GetMenuItemCount(menu);
+    if (count < 0)
+        return 1;
+    for (int i = 0; i < count; ++i) {
+        char text[256] = "";
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID;
+        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+        if (info.fType & MFT_SEPARATOR) {
+            std::printf("-\n");
+            continue;
+        }
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        std::printf("%s\t%u\n", text, info.wID);
+    }
+    return 0;
+}
+
+NOTIFYICONDATAA TrayRecord(HWND window)
+{
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = window;
+    record.uID = 110;
+    return record;
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: uidriver COMMAND ARGS... (see the source's header)\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage();
+    const char* command = argv[1];
+    int args = argc - 2;
+    static char text[TextSize];
+
+    if (!std::strcmp(command, "list")) {
+        EnumWindows(ListProc, 0);
+        return 0;
+    }
+    if ((!std::strcmp(command, "find") || !std::strcmp(command, "findvisible")) && args == 2) {
+        FindRequest request = {argv[2], argv[3], command[4] == 'v', nullptr};
+        EnumWindows(FindProc, reinterpret_cast<LPARAM>(&request));
+        if (!request.found)
+            return 1;
+        PrintWindow(request.found);
+        return 0;
+    }
+    if (!std::strcmp(command, "text") && args >= 1) {
+        HWND window = Target(argc, argv, 2);
+        if (!window || !ReadText(window, text, sizeof text))
+            return 1;
+        std::printf("%s\n", text);
+        return 0;
+    }
+    if (!std::strcmp(command, "checked") && args == 2) {
+        HWND button = Target(argc, argv, 2);
+        if (!button)
+            return 1;
+        std::printf("%d\n", SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+        return 0;
+    }
+    if (!std::strcmp(command, "enabled") && args >= 1) {
+        HWND window = Target(argc, argv, 2);
+        if (!window)
+            return 1;
+        std::printf("%d\n", IsWindowEnabled(window) ? 1 : 0);
+        return 0;
+    }
+    if (!std::strcmp(command, "visible") && args == 1) {
+        std::printf("%d\n", IsWindowVisible(Window(argv[2])) ? 1 : 0);
+        return 0;
+    }
+    if (!std::strcmp(command, "iconic") && args == 1) {
+        std::printf("%d\n", IsIconic(Window(argv[2])) ? 1 : 0);
+        return 0;
+    }
+    if (!std::strcmp(command, "owner") && args == 1) {
+        PrintWindow(GetWindow(Window(argv[2]), GW_OWNER));
+        return 0;
+    }
+    if (!std::strcmp(command, "pid") && args == 1) {
+        DWORD pid = 0;
+        if (!GetWindowThreadProcessId(Window(argv[2]), &pid))
+            return 1;
+        std::printf("%lu\n", static_cast<unsigned long>(pid));
+        return 0;
+    }
+    if (!std::strcmp(command, "click") && args == 2) {
+        HWND button = Target(argc, argv, 2);
+        // Posted: the click may open a modal box that would block a send.
+        return button && PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
+    }
+    if (!std::strcmp(command, "post") && args == 4) {
+        return PostMessageA(Window(argv[2]), static_cast<UINT>(Number(argv[3])),
+                            static_cast<WPARAM>(Number(argv[4])), static_cast<LPARAM>(Number(argv[5])))
+                   ? 0
+                   : 1;
+    }
+    if (!std::strcmp(command, "tray") && args == 2) {
+        return PostMessageA(Window(argv[2]), WM_USER + 1, 110, static_cast<LPARAM>(Number(argv[3]))) ? 0 : 1;
+    }
+    if (!std::strcmp(command, "broadcast") && args == 1) {
+        UINT message = RegisterWindowMessageA(argv[2]);
+        return message && PostMessageA(HWND_BROADCAST, message, 0, 0) ? 0 : 1;
+    }
+    if (!std::strcmp(command, "trayhas") && args == 1) {
+        // Modifying nothing succeeds only for an icon that the shell holds.
+        NOTIFYICONDATAA record = TrayRecord(Window(argv[2]));
+        record.uFlags = 0;
+        std::printf("%d\n", Shell_NotifyIconA(NIM_MODIFY, &record) ? 1 : 0);
+        return 0;
+    }
+    if (!std::strcmp(command, "traydelete") && args == 1) {
+        NOTIFYICONDATAA record = TrayRecord(Window(argv[2]));
+        return Shell_NotifyIconA(NIM_DELETE, &record) ? 0 : 1;
+    }
+    if (!std::strcmp(command, "rows") && args == 2)
+        return Rows(Target(argc, argv, 2));
+    if (!std::strcmp(command, "select") && args == 3)
+        return Select(Target(argc, argv, 2), argv[4]);
+    if (!std::strcmp(command, "menu"))
+        return Menu();
+    if (!std::strcmp(command, "style") && args >= 1) {
+        HWND window = Target(argc, argv, 2);
+        if (!window)
+            return 1;
+        std::printf("0x%08lx 0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
+                    static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
+        return 0;
+    }
+    return Usage();
+}

@@ -1,0 +1,148 @@
+#include "reference_hook.h"
+
+#include <cstring>
+
+#include "keynames.h"
+#include "keystate.h"
+#include "launcher.h"
+#include "platform.h"
+#include "typingqueue.h"
+
+ReferenceHook Reference;
+
+void ResetReferenceHook(CombinationTable* table)
+{
+    std::memset(&Reference, 0, sizeof Reference);
+    Reference.extendedKeyFlags[161] = Reference.extendedKeyFlags[163] =
+        Reference.extendedKeyFlags[165] = 1;
+    Reference.table = table;
+}
+
+namespace {
+void Press(int vk) { OsKeybdEvent(static_cast<BYTE>(vk), 0, Reference.extendedKeyFlags[vk], 0); }
+void Release(int vk)
+{
+    OsKeybdEvent(static_cast<BYTE>(vk), 0, Reference.extendedKeyFlags[vk] | KEYEVENTF_KEYUP, 0);
+}
+void PressAll(const BYTE* keys)
+{
+    for (int c = 0; c <= 254; ++c)
+        if (keys[c] == 0x80)
+            Press(c);
+}
+void ReleaseAll(const BYTE* keys)
+{
+    for (int c = 0; c <= 254; ++c)
+        if (keys[c] == 0x80)
+            Release(c);
+}
+} // namespace
+
+LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code != 0)
+        return OsCallNextHook(code, wParam, lParam);
+    const KBDLLHOOKSTRUCT* e = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    int vk = e->vkCode & 0xFF;
+    bool down = !(e->flags & 0x80);
+    ReferenceHook& h = Reference;
+    if (!(e->flags & 0x10))
+        h.live[vk] = down ? 0x80 : 0;
+    h.live[16] = h.live[160] | h.live[161];
+    h.live[17] = h.live[162] | h.live[163];
+    h.live[18] = h.live[164] | h.live[165];
+    if (e->flags & 0x10)
+        return OsCallNextHook(code, wParam, lParam);
+    if (e->flags & 0x01)
+        h.extendedKeyFlags[vk] = 1;
+    if (down)
+        std::memcpy(h.lastCombSnapshot, h.live, 256);
+    if (h.sendLastComb) {
+        std::memcpy(h.lastCombBuffer, h.lastCombSnapshot, 256);
+        char text[500];
+        GetCombinationText(h.lastCombSnapshot, text, 500);
+        OsSetWindowText(h.lastCombWindow, text);
+        return 1;
+    }
+    BYTE live[256];
+    std::memcpy(live, h.live, 256);
+
+    for (int i = 0; i < h.table->count; ++i) {
+        CombinationRecord& r = h.table->records[i];
+        if (r.action == BlockKey) {
+            if (r.keys[vk])
+                return 1;
+            continue;
+        }
+        if (r.action != ChangeKey)
+            continue;
+        if (!KeysMatch(live, r.keys) && !(IsSingleKey(r.keys) && r.keys[vk]))
+            continue;
+        BYTE others[256];
+        std::memcpy(others, r.keys, 256);
+        others[vk] = 0;
+        if (down) {
+            if (vk == 17 || vk == 18 || vk == 162 || vk == 163 || vk == 164 || vk == 165)
+                Release(vk);
+            ReleaseAll(others);
+            if (r.payload[1])
+                Press(17);
+            if (r.payload[2])
+                Press(164);
+            if (r.payload[3])
+                Press(160);
+            Press(static_cast<BYTE>(r.payload[0]));
+        } else {
+            Release(static_cast<BYTE>(r.payload[0]));
+            if (r.payload[1])
+                Release(17);
+            if (r.payload[2])
+                Release(164);
+            if (r.payload[3])
+                Release(160);
+            PressAll(others);
+        }
+        return 1;
+    }
+
+    live[vk] = 0x80;
+    for (int i = 0; i < h.table->count; ++i) {
+        CombinationRecord& r = h.table->records[i];
+        if (!KeysMatch(live, r.keys))
+            continue;
+        switch (r.action) {
+        case TypeText:
+            if (down)
+                EnqueueText(r.payload, PayloadSize);
+            break;
+        case LaunchApplication:
+        case GoToUrl:
+            if (!down)
+                QueueLaunch(r.payload, PayloadSize);
+            break;
+        case ChangeKey:
+            if (down) {
+                if (r.payload[1])
+                    Press(17);
+                if (r.payload[2])
+                    Press(164);
+                if (r.payload[3])
+                    Press(160);
+                Press(static_cast<BYTE>(r.payload[0]));
+            } else {
+                Release(static_cast<BYTE>(r.payload[0]));
+                if (r.payload[1])
+                    Release(17);
+                if (r.payload[2])
+                    Release(164);
+                if (r.payload[3])
+                    Release(160);
+            }
+            break;
+        default:
+            break;
+        }
+        return 1;
+    }
+    return OsCallNextHook(code, wParam, lParam);
+}

@@ -1,0 +1,347 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hook_support.h"
+
+namespace {
+// One event and what must come of it. Events: "+65" press, "-65" release,
+// "+38x" with the extended flag, "+65i" injected, "+65@1" with hook code 1. Decisions: "S" swallowed,
+// "P" passed on. `out`: synthesized keys, then queued texts and launches.
+struct Step {
+    const char* event;
+    const char* decision;
+    const char* out;
+};
+
+struct Sequence {
+    const char* name;
+    std::vector<CombinationRecord> records;
+    std::vector<Step> steps;
+};
+
+void Reinject(const FakeKeyEvent& e)
+{
+    DWORD flags = LLKHF_INJECTED;
+    if (e.flags & KEYEVENTF_KEYUP)
+        flags |= LLKHF_UP;
+    if (e.flags & KEYEVENTF_EXTENDEDKEY)
+        flags |= LLKHF_EXTENDED;
+    Feed(KeyRemapProc, e.vk, flags);
+}
+
+LRESULT FeedToken(const char* token)
+{
+    std::string t = token;
+    DWORD flags = t[0] == '-' ? LLKHF_UP : 0;
+    if (t.find('x') != std::string::npos)
+        flags |= LLKHF_EXTENDED;
+    if (t.find('i') != std::string::npos)
+        flags |= LLKHF_INJECTED;
+    std::size_t at = t.find('@');
+    int code = at == std::string::npos ? 0 : std::stoi(t.substr(at + 1));
+    return Feed(KeyRemapProc, std::stoi(t.substr(1)), flags, code);
+}
+
+const std::vector<Sequence> Sequences = {
+    {"left Ctrl+A changed to B",
+     {Change({162, 65}, 66)},
+     {{"+162", "P", ""}, {"+65", "S", "-17 -162 +66"}, {"-65", "S", "-66"}, {"-162", "P", ""}}},
+    {"A changed to Shift+B",
+     {Change({65}, 66, false, false, true)},
+     {{"+65", "S", "+160 +66"}, {"-65", "S", "-66 -160"}}},
+    {"left Ctrl+T types a text",
+     {Record({162, 84}, TypeText, "Hi")},
+     {{"+162", "P", ""}, {"+84", "S", "T(Hi)"}, {"-84", "S", ""}, {"-162", "P", ""}}},
+    {"auto-repeat queues the text again and repeats a change",
+     {Record({162, 84}, TypeText, "Hi"), Change({65}, 66)},
+     {{"+162", "P", ""},
+      {"+84", "S", "T(Hi)"},
+      {"+84", "S", "T(Hi)"},
+      {"-84", "S", ""},
+      {"-162", "P", ""},
+      {"+65", "S", "+66"},
+      {"+65", "S", "+66"},
+      {"-65", "S", "-66"}}},
+    {"Shift+A gives Shift+B: keys outside the record are left alone",
+     {Change({65}, 66)},
+     {{"+160", "P", ""}, {"+65", "S", "+66"}, {"-65", "S", "-66"}, {"-160", "P", ""}}},
+    {"empty table passes everything",
+     {},
+     {{"+65", "P", ""}, {"+162", "P", ""}, {"-65", "P", ""}, {"-162", "P", ""}}},
+    {"hook codes other than 0 change nothing",
+     {Change({65}, 66), Record({162, 66}, DisableCombination)},
+     {{"+162@1", "P", ""}, {"+65@-1", "P", ""}, {"+66", "P", ""}, {"-65@2", "P", ""},
+      {"+65", "S", "+66"}, {"-65", "S", "-66"}}},
+    {"injected events pass untouched and trigger nothing",
+     {Change({65}, 66), Record({66}, BlockKey)},
+     {{"+65i", "P", ""}, {"+66i", "P", ""}, {"-66i", "P", ""}, {"-65i", "P", ""}}},
+    {"BlockKey swallows press and release whatever is held",
+     {Record({66}, BlockKey)},
+     {{"+162", "P", ""},
+      {"+160", "P", ""},
+      {"+66", "S", ""},
+      {"-160", "P", ""},
+      {"-66", "S", ""},
+      {"-162", "P", ""}}},
+    {"first pass beats the second whatever the index",
+     {Record({65}, DisableCombination), Record({65}, TypeText, "no"), Record({65}, BlockKey)},
+     {{"+65", "S", ""}, {"-65", "S", ""}}},
+    {"a lower ChangeKey beats a BlockKey for the same key",
+     {Change({65}, 67), Record({65}, BlockKey)},
+     {{"+65", "S", "+67"}, {"-65", "S", "-67"}}},
+    {"equal records: the lower index wins",
+     {Record({65}, TypeText, "first"), Record({65}, TypeText, "second")},
+     {{"+65", "S", "T(first)"}, {"-65", "S", ""}}},
+    {"matching is side-specific",
+     {Record({162, 87}, DisableCombination)},
+     {{"+163x", "P", ""}, {"+87", "P", ""}, {"-87", "P", ""}, {"-163x", "P", ""},
+      {"+162", "P", ""}, {"+87", "S", ""}, {"-87", "S", ""}, {"-162", "P", ""},
+      {"+87", "P", ""}, {"-87", "P", ""}}},
+    {"launch on key-up only, with the combination still whole",
+     {Record({162, 76}, LaunchApplication, "C:\\marker.exe"), Record({162, 85}, GoToUrl, "http://example.org")},
+     {{"+162", "P", ""},
+      {"+76", "S", ""},
+      {"-76", "S", "O(C:\\marker.exe)"},
+      {"+85", "S", ""},
+      {"-85", "S", "O(http://example.org)"},
+      {"+76", "S", ""},
+      {"-162", "P", ""},
+      {"-76", "P", ""}}},
+    {"releasing a side modifier that completed a combination passes on",
+     {Record({162, 65}, DisableCombination)},
+     {{"+65", "P", ""}, {"+162", "S", ""}, {"-162", "P", ""}, {"-65", "P", ""}}},
+    {"a change's target stays down when another key of it is let go first",
+     {Change({162, 65}, 66)},
+     {{"+162", "P", ""}, {"+65", "S", "-17 -162 +66"}, {"-162", "P", ""}, {"-65", "P", ""}}},
+    {"releasing a key outside a held change presses its keys again",
+     {Change({162, 65}, 66)},
+     {{"+162", "P", ""},
+      {"+65", "S", "-17 -162 +66"},
+      {"+88", "P", ""},
+      {"-88", "S", "-66 +17 +65 +162"},
+      {"-65", "S", "-66"},
+      {"-162", "P", ""}}},
+    {"single-key change hits while other keys are held",
+     {Change({65}, 66, true)},
+     {{"+162", "P", ""}, {"+65", "S", "+17 +66"}, {"-65", "S", "-66 -17"}, {"-162", "P", ""}}},
+    {"a Ctrl key of the combination is released first towards the system",
+     {Change({65, 162}, 66, false, true)},
+     {{"+65", "P", ""}, {"+162", "S", "-162 -17 -65 +164 +66"}, {"-162", "P", ""}, {"-65", "P", ""}}},
+    {"single-key change of left Ctrl: its generic entry is pressed again on release",
+     {Change({162}, 20)},
+     {{"+162", "S", "-162 -17 +20"}, {"-162", "S", "-20 +17"}}},
+    {"right-hand modifiers are extended from the start, other keys once seen so",
+     {Change({65}, 38), Change({66}, 163)},
+     {{"+65", "S", "+38"},
+      {"-65", "S", "-38"},
+      {"+38x", "P", ""},
+      {"-38x", "P", ""},
+      {"+65", "S", "+38e"},
+      {"-65", "S", "-38e"},
+      {"+66", "S", "+163e"},
+      {"-66", "S", "-163e"}}},
+    {"a change with no keys hits on the release of the last key",
+     {Change({}, 66)},
+     {{"+65", "P", ""}, {"-65", "S", "-66"}}},
+};
+
+class HookSequences : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { StartFreshLibrary(); }
+};
+
+TEST_P(HookSequences, EventsInDecisionsAndKeysOut)
+{
+    const bool reentrant = GetParam();
+    for (const Sequence& s : Sequences) {
+        SCOPED_TRACE(s.name);
+        StartFreshLibrary();
+        if (reentrant)
+            Fake.reinject = Reinject;
+        UseTable(s.records);
+        for (const Step& step : s.steps) {
+            SCOPED_TRACE(step.event);
+            std::size_t before = Fake.keyEvents.size();
+            LRESULT result = FeedToken(step.event);
+            EXPECT_EQ(std::string(step.decision) == "S" ? 1 : Passed, result);
+            std::string out = SynthesizedKeys(before);
+            std::string side = TakeSideEffects();
+            if (!side.empty())
+                out += (out.empty() ? "" : " ") + side;
+            EXPECT_EQ(step.out, out);
+        }
+        for (int code = 0; code < 256; ++code) {
+            EXPECT_EQ(0, Hook.live[code] & 0x7F) << "only 0 or 0x80";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(DirectAndReentrant, HookSequences, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Reentrant" : "Direct";
+                         });
+
+class HookProc : public ::testing::Test {
+protected:
+    void SetUp() override { StartFreshLibrary(); }
+};
+
+TEST_F(HookProc, GenericModifiersFollowTheirSidesAfterEveryEvent)
+{
+    const struct {
+        const char* event;
+        BYTE shift, ctrl, alt;
+    } steps[] = {
+        {"+160", 0x80, 0, 0}, {"+163x", 0x80, 0x80, 0}, {"+164", 0x80, 0x80, 0x80},
+        {"-160", 0, 0x80, 0x80}, {"-163x", 0, 0, 0x80}, {"+165i", 0, 0, 0x80},
+        {"-164", 0, 0, 0},
+    };
+    for (const auto& s : steps) {
+        FeedToken(s.event);
+        EXPECT_EQ(s.shift, Hook.live[16]) << s.event;
+        EXPECT_EQ(s.ctrl, Hook.live[17]) << s.event;
+        EXPECT_EQ(s.alt, Hook.live[18]) << s.event;
+    }
+}
+
+TEST_F(HookProc, InjectedAndNonActionEventsLeaveStateAlone)
+{
+    BYTE buffer[256] = {};
+    SetLastCombBuffer(buffer);
+    SetLastCombWindow(reinterpret_cast<HWND>(0x55));
+    SetSendLastComb(1);
+    FeedToken("+65i");
+    FeedToken("+38xi");
+    Feed(KeyRemapProc, 66, 0, -1);
+    Feed(KeyRemapProc, 67, LLKHF_EXTENDED, 3);
+    EXPECT_EQ(0, Hook.live[65]);
+    EXPECT_EQ(0, Hook.live[66]);
+    EXPECT_EQ(0, Hook.extendedKeyFlags[38]);
+    EXPECT_EQ(0, Hook.extendedKeyFlags[67]);
+    for (int c = 0; c < 256; ++c)
+        EXPECT_EQ(0, Hook.lastCombSnapshot[c] | buffer[c]);
+    EXPECT_TRUE(Fake.windowTexts.empty());
+    ASSERT_EQ(4u, Fake.hookPasses.size());
+    EXPECT_EQ(-1, Fake.hookPasses[2].code);
+    EXPECT_EQ(3, Fake.hookPasses[3].code);
+}
+
+TEST_F(HookProc, CaptureModeReportsTheKeysOfTheLastPressAndSwallowsEverything)
+{
+    UseTable({Record({65}, BlockKey), Change({162, 65}, 66)});
+    BYTE buffer[256];
+    std::memset(buffer, 0x11, sizeof buffer);
+    HWND field = reinterpret_cast<HWND>(0x1003);
+    FeedToken("+13");
+    FeedToken("-13"); // released before capture starts: nothing down
+    EXPECT_EQ(0, SetLastCombWindow(field));
+    EXPECT_EQ(buffer, SetLastCombBuffer(buffer));
+    EXPECT_EQ(5, SetSendLastComb(5));
+
+    const struct {
+        const char* event;
+        const char* text;
+    } steps[] = {
+        {"-13", "Return"}, // the first release shows the last press seen before
+        {"+162", "Left.Ctrl"}, {"+65", "A+Left.Ctrl"}, {"-162", "A+Left.Ctrl"},
+        {"-65", "A+Left.Ctrl"}, {"+66", "B"},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.event);
+        EXPECT_EQ(1, FeedToken(s.event));
+        ASSERT_FALSE(Fake.windowTexts.empty());
+        EXPECT_EQ(field, Fake.windowTexts.back().window);
+        EXPECT_EQ(s.text, Fake.windowTexts.back().text);
+        EXPECT_EQ(0, std::memcmp(buffer, Hook.lastCombSnapshot, 256));
+    }
+    EXPECT_EQ(0x80, buffer[66]);
+    EXPECT_EQ(0, buffer[65]);
+    EXPECT_EQ("", SynthesizedKeys()) << "no combination acts while capturing";
+    EXPECT_EQ("", TakeSideEffects());
+
+    SetSendLastComb(0);
+    EXPECT_EQ(1, FeedToken("+65")) << "blocked again once capture is off";
+}
+
+TEST_F(HookProc, ResetKeysStateForgetsHeldKeys)
+{
+    UseTable({Record({162, 65}, DisableCombination)});
+    FeedToken("+162");
+    ResetKeysState();
+    for (int c = 0; c < 256; ++c)
+        EXPECT_EQ(0, Hook.live[c]);
+    EXPECT_EQ(Passed, FeedToken("+65")) << "left Ctrl is no longer known as held";
+    EXPECT_EQ(Passed, FeedToken("-162"));
+    EXPECT_EQ(0, Hook.live[162]);
+}
+
+TEST_F(HookProc, PluralFormsNeverTouchCode255AndReadOnlyExactDownBytes)
+{
+    BYTE all[256];
+    std::memset(all, 0x80, sizeof all);
+    all[10] = 0x81; // not exactly 0x80: skipped
+    PressKeys(all);
+    ReleaseKeys(all);
+    ASSERT_EQ(2u * 254u, Fake.keyEvents.size());
+    for (const FakeKeyEvent& e : Fake.keyEvents) {
+        EXPECT_NE(255, e.vk);
+        EXPECT_NE(10, e.vk);
+        EXPECT_EQ(0, e.scan);
+        EXPECT_EQ(0u, e.extra);
+    }
+    EXPECT_EQ(0, Fake.keyEvents.front().vk);
+    EXPECT_EQ(254, Fake.keyEvents[253].vk);
+    Fake.keyEvents.clear();
+    PressKey(256);
+    ReleaseKey(-1);
+    EXPECT_TRUE(Fake.keyEvents.empty());
+}
+
+TEST_F(HookProc, PayloadWithoutTerminatorIsReadToTheFieldEndOnly)
+{
+    CombinationRecord text = Record({65}, TypeText);
+    CombinationRecord launch = Record({66}, LaunchApplication);
+    std::memset(text.payload, 'x', sizeof text.payload);
+    std::memset(launch.payload, 'y', sizeof launch.payload);
+    UseTable({text, launch});
+    FeedToken("+65");
+    FeedToken("-65");
+    char* typed = TakeNextText();
+    ASSERT_NE(nullptr, typed);
+    EXPECT_EQ(std::string(3000, 'x'), typed);
+    OsFree(typed);
+    FeedToken("+66");
+    FeedToken("-66");
+    RunQueuedLaunches();
+    ASSERT_EQ(1u, Fake.shellOpens.size());
+    EXPECT_EQ(std::string(3000, 'y'), Fake.shellOpens[0].file);
+}
+
+TEST_F(HookProc, StoredKeysThatWereNotFoldedAreFoldedAtLoad)
+{
+    CombinationRecord r = Record({}, DisableCombination);
+    r.keys[65] = 0x81;
+    r.keys[162] = 0xC0; // generic Ctrl missing, low bits set
+    UseTable({r});
+    EXPECT_EQ(0x80, Hook.table.records[0].keys[17]);
+    EXPECT_EQ(0x80, Hook.table.records[0].keys[65]);
+    FeedToken("+162");
+    EXPECT_EQ(1, FeedToken("+65"));
+}
+
+TEST_F(HookProc, LaunchesWaitInOrderAndAFullQueueBeeps)
+{
+    UseTable({Record({65}, LaunchApplication, "slow")});
+    for (int i = 0; i < LaunchSlots + 1; ++i) {
+        FeedToken("+65");
+        EXPECT_EQ(1, FeedToken("-65")) << "swallowed even when dropped";
+    }
+    ASSERT_EQ(1u, Fake.beeps.size());
+    EXPECT_EQ(MB_ICONASTERISK, Fake.beeps[0]);
+    EXPECT_TRUE(Fake.shellOpens.empty()) << "nothing is opened inside the hook";
+    EXPECT_EQ(LaunchSlots, RunQueuedLaunches());
+    EXPECT_EQ(static_cast<std::size_t>(LaunchSlots), Fake.shellOpens.size());
+}
+} // namespace
