@@ -193,7 +193,7 @@ e2e_stop_wine() {
 e2e_no_wineserver() {
     local pid
     for pid in $(pgrep wineserver 2>/dev/null); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$E2E_PREFIX" && return 1
+        { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$E2E_PREFIX" && return 1
     done
     return 0
 }
