@@ -42,8 +42,17 @@ inline CombinationRecord Change(std::initializer_list<int> keys, int target, boo
 }
 
 // A freshly loaded library with the fake's threads recorded, not run.
+inline void DropQueuedTexts()
+{
+    if (!Typer.started)
+        return;
+    while (char* text = TakeNextText())
+        OsFree(text);
+}
+
 inline void StartFreshLibrary()
 {
+    DropQueuedTexts();
     FakeReset();
     Fake.nextHookResult = Passed;
     std::memset(&Queue, 0, sizeof Queue);

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "hook_support.h"
+#include "mapping_fixture.h"
+
+namespace {
+class LibraryTest : public MappingDirectory {
+protected:
+    void SetUp() override
+    {
+        MappingDirectory::SetUp();
+        DropQueuedTexts();
+        std::memset(&Queue, 0, sizeof Queue);
+        std::memset(&Launches, 0, sizeof Launches);
+        Typer.started = false;
+        ClearHookState();
+    }
+
+    void Start()
+    {
+        std::string exe = Fake.executablePath;
+        FakeReset();
+        Fake.executablePath = exe;
+        Fake.nextHookResult = Passed;
+        LibraryStartup();
+    }
+
+    static std::vector<char> FileWith(const std::vector<CombinationRecord>& records)
+    {
+        std::vector<char> bytes;
+        for (const CombinationRecord& r : records) {
+            const char* p = reinterpret_cast<const char*>(&r);
+            bytes.insert(bytes.end(), p, p + sizeof r);
+        }
+        return bytes;
+    }
+};
+
+TEST_F(LibraryTest, StartupSetsDefaultsAndLoadsTheFileBesideTheProgram)
+{
+    Write(FileWith({Record({65}, BlockKey)}));
+    Hook.extendedKeyFlags[38] = 1;
+    Hook.live[65] = 0x80;
+    Hook.lastCombSnapshot[65] = 0x80;
+    Start();
+    EXPECT_TRUE(Typer.started);
+    EXPECT_TRUE(Launches.started);
+    for (int c = 0; c < 256; ++c) {
+        EXPECT_EQ((c == 161 || c == 163 || c == 165) ? 1 : 0, Hook.extendedKeyFlags[c]) << c;
+        EXPECT_EQ(0, Hook.live[c]);
+        EXPECT_EQ(0, Hook.lastCombSnapshot[c]);
+    }
+    EXPECT_STREQ("LauchMail", KeyNameTable[180]);
+    EXPECT_EQ(1, Hook.table.count);
+    EXPECT_EQ(1, Feed(KeyRemapProc, 65, 0));
+}
+
+TEST_F(LibraryTest, ReloadFollowsTheFileAndKeepsTheTableWhenItIsGoneOrDamaged)
+{
+    Write(FileWith({Record({65}, BlockKey)}));
+    Start();
+    EXPECT_EQ(1, Feed(KeyRemapProc, 65, 0));
+    Feed(KeyRemapProc, 65, LLKHF_UP);
+
+    Write(FileWith({Record({66}, BlockKey), Record({67}, BlockKey)}));
+    ForceReloadKeysFromDisk();
+    EXPECT_EQ(2, Hook.table.count);
+    EXPECT_EQ(Passed, Feed(KeyRemapProc, 65, 0));
+    EXPECT_EQ(1, Feed(KeyRemapProc, 67, 0));
+
+    std::remove(PathOf("mapping.mp").c_str());
+    ForceReloadKeysFromDisk();
+    EXPECT_EQ(2, Hook.table.count);
+    EXPECT_EQ(1, Feed(KeyRemapProc, 66, 0));
+    EXPECT_TRUE(Fake.messageBoxes.empty());
+
+    Write(std::vector<char>(100, 'z'));
+    ForceReloadKeysFromDisk();
+    ASSERT_EQ(1u, Fake.messageBoxes.size());
+    EXPECT_EQ(CorruptFileText, Fake.messageBoxes[0].text);
+    EXPECT_EQ(1, Feed(KeyRemapProc, 66, 0)) << "the table it held still works";
+}
+
+TEST_F(LibraryTest, FileOfMoreThanThreeHundredRecordsLoadsTheFirstThreeHundred)
+{
+    std::vector<CombinationRecord> records;
+    for (int i = 0; i < 301; ++i)
+        records.push_back(Record({}, DisableCombination));
+    records[299] = Record({70}, BlockKey);
+    records[300] = Record({71}, BlockKey);
+    Write(FileWith(records));
+    Start();
+    EXPECT_EQ(300, Hook.table.count);
+    ASSERT_EQ(1u, Fake.messageBoxes.size());
+    EXPECT_EQ(TooManyRecordsText, Fake.messageBoxes[0].text);
+    EXPECT_EQ("WARNING", Fake.messageBoxes[0].caption);
+    EXPECT_EQ(1, Feed(KeyRemapProc, 70, 0));
+    EXPECT_EQ(Passed, Feed(KeyRemapProc, 71, 0));
+}
+
+TEST_F(LibraryTest, SettersStoreTheirArgument)
+{
+    Start();
+    BYTE buffer[256];
+    EXPECT_EQ(buffer, SetLastCombBuffer(buffer));
+    EXPECT_EQ(0, SetLastCombWindow(reinterpret_cast<HWND>(0x77)));
+    EXPECT_EQ(-3, SetSendLastComb(-3));
+    EXPECT_NE(0, Hook.sendLastComb);
+    EXPECT_EQ(0, SetSendLastComb(0));
+    EXPECT_EQ(0, Hook.sendLastComb);
+    HookState before;
+    std::memcpy(&before, &Hook, sizeof before);
+    EXPECT_EQ(0, SetListBox(reinterpret_cast<HWND>(0x99)));
+    before.listBox = Hook.listBox;
+    EXPECT_EQ(0, std::memcmp(&before, &Hook, sizeof before)) << "nothing else changes";
+}
+} // namespace
