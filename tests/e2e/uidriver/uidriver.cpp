@@ -20,7 +20,6 @@
 //   traydelete HWND               removes tray icon 110 of HWND from the shell
 //   rows HWND ID                  rows of list view ID, one "col0<TAB>col1" line each
 //   select HWND ID ROWS           selects exactly the rows (comma list, "" = none) of list view ID
-//   menu                          items of the open popup menu, one per line
 //   style HWND [ID]               window style and extended style in hex
 #include <windows.h>
 #include <commctrl.h>
@@ -207,31 +206,6 @@ int Select(HWND list, const char* rows)
     return ok ? 0 : 1;
 }
 
-int Menu()
-{
-    HWND popup = FindWindowA("#32768", nullptr);
-    if (!popup || !IsWindowVisible(popup))
-        return 1;
-    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
-    int count = GetMenuItemCount(menu);
-    if (count < 0)
-        return 1;
-    for (int i = 0; i < count; ++i) {
-        char text[256] = "";
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_ID;
-        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
-        if (info.fType & MFT_SEPARATOR) {
-            std::printf("-\n");
-            continue;
-        }
-        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-        std::printf("%s\t%u\n", text, info.wID);
-    }
-    return 0;
-}
-
 NOTIFYICONDATAA TrayRecord(HWND window)
 {
     NOTIFYICONDATAA record = {};
@@ -342,8 +316,6 @@ int main(int argc, char** argv)
         return Rows(Target(argc, argv, 2));
     if (!std::strcmp(command, "select") && args == 3)
         return Select(Target(argc, argv, 2), argv[4]);
-    if (!std::strcmp(command, "menu"))
-        return Menu();
     if (!std::strcmp(command, "style") && args >= 1) {
         HWND window = Target(argc, argv, 2);
         if (!window)

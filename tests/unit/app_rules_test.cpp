@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "combinationlist.h"
+#include "keynames.h"
+#include "rowtext.h"
+
+namespace {
+
+CombinationRecord Record(BYTE action, const char* text = "")
+{
+    CombinationRecord record;
+    std::memset(&record, 0, sizeof record);
+    record.action = action;
+    std::snprintf(record.payload, sizeof record.payload, "%s", text);
+    return record;
+}
+
+CombinationRecord ChangeKeyRecord(BYTE target, BYTE ctrl, BYTE alt, BYTE shift)
+{
+    CombinationRecord record = Record(ChangeKey);
+    record.payload[TargetByte] = static_cast<char>(target);
+    record.payload[CtrlByte] = static_cast<char>(ctrl);
+    record.payload[AltByte] = static_cast<char>(alt);
+    record.payload[ShiftByte] = static_cast<char>(shift);
+    return record;
+}
+
+std::string FunctionText(const CombinationRecord& record, std::size_t capacity = RowTextSize)
+{
+    std::vector<char> out(capacity + 16, 'x');
+    FormatFunctionText(&record, out.data(), capacity);
+    return out.data();
+}
+
+class RowTexts : public ::testing::Test {
+protected:
+    void SetUp() override { InitKeyNames(); }
+};
+
+} // namespace
+
+TEST_F(RowTexts, FunctionTextByActionKind)
+{
+    const struct {
+        BYTE action;
+        const char* payload;
+        const char* expected;
+    } cases[] = {
+        {DisableCombination, "left over", "DISABLE KEY COMBINATION! "},
+        {TypeText, "Hello, world", "Type Text: Hello, world"},
+        {LaunchApplication, "C:\\Tools\\calc.exe", "Launch Application: C:\\Tools\\calc.exe"},
+        {GoToUrl, "http://example.org/", "Go to URL: http://example.org/"},
+        {BlockKey, "left over", "Completely BLOCK Key! "},
+        {6, "odd", "<unknown function> odd"},
+        {255, "", "<unknown function> "},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FunctionText(Record(c.action, c.payload)), c.expected) << int(c.action);
+}
+
+TEST_F(RowTexts, ChangeKeyNamesModifiersInFixedOrder)
+{
+    const struct {
+        BYTE ctrl, alt, shift;
+        const char* expected;
+    } cases[] = {
+        {0, 0, 0, "Change Key To:  F5"},
+        {1, 0, 1, "Change Key To:  Ctrl + Shift + F5"},
+        {0, 1, 1, "Change Key To:  Alt + Shift + F5"},
+        {1, 1, 0, "Change Key To:  Ctrl + Alt + F5"},
+        {1, 1, 1, "Change Key To:  Ctrl + Alt + Shift + F5"},
+        {7, 200, 1, "Change Key To:  Ctrl + Alt + Shift + F5"}, // any non-zero byte
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FunctionText(ChangeKeyRecord(116, c.ctrl, c.alt, c.shift)), c.expected);
+}
+
+TEST_F(RowTexts, DescribeTargetKeyTakesAltBeforeCtrlButWritesCtrlFirst)
+{
+    EXPECT_STREQ(DescribeTargetKey(65, /*alt*/ 1, /*ctrl*/ 0, /*shift*/ 0), "Alt + A");
+    EXPECT_STREQ(DescribeTargetKey(65, 0, 1, 0), "Ctrl + A");
+    EXPECT_STREQ(DescribeTargetKey(7, 0, 0, 0), NoKeyName); // a code without a name
+}
+
+TEST_F(RowTexts, LongPayloadIsCutToTheBuffer)
+{
+    CombinationRecord record = Record(TypeText);
+    std::memset(record.payload, 'p', PayloadSize - 1);
+    record.payload[PayloadSize - 1] = '\0';
+    std::string text = FunctionText(record);
+    EXPECT_EQ(text.size(), static_cast<std::size_t>(RowTextSize - 1));
+    EXPECT_EQ(text.compare(0, 11, "Type Text: "), 0);
+
+    // A small buffer gets a cut text, terminated within its bounds.
+    EXPECT_EQ(FunctionText(record, 12), "Type Text: ");
+}
+
+TEST_F(RowTexts, UnterminatedPayloadIsNeverReadPastItsField)
+{
+    CombinationRecord record = Record(GoToUrl);
+    std::memset(record.payload, 'u', PayloadSize); // no terminator at all
+    std::string text = FunctionText(record, RowTextSize + 100);
+    EXPECT_EQ(text.size(), std::strlen("Go to URL: ") + PayloadSize);
+}
+
+TEST_F(RowTexts, KeyTextIsTheCombinationText)
+{
+    CombinationRecord record = Record(BlockKey);
+    record.keys[65] = 0x80;
+    char out[RowTextSize];
+    FormatKeyText(&record, out, sizeof out);
+    EXPECT_STREQ(out, "A");
+}
+
+TEST(TrayTip, CutTo63Characters)
+{
+    char tip[TrayTipSize + 8];
+    std::memset(tip, 'x', sizeof tip);
+    std::string longTitle(100, 'T');
+    CutTrayTip(longTitle.c_str(), tip);
+    EXPECT_EQ(std::string(tip), std::string(63, 'T'));
+
+    CutTrayTip("Quillon - 1.2 (Build 21)- DISABLED!!", tip);
+    EXPECT_STREQ(tip, "Quillon - 1.2 (Build 21)- DISABLED!!");
+    EXPECT_EQ(tip[TrayTipSize], 'x'); // nothing written past the field
+}
+
+TEST(Titles, EnabledAndDisabled)
+{
+    char enabled[1024];
+    char disabled[1024];
+    ComposeTitles(enabled, disabled, sizeof enabled);
+    EXPECT_STREQ(enabled, "Quillon - 1.2 (Build 21)");
+    EXPECT_STREQ(disabled, "Quillon - 1.2 (Build 21)- DISABLED!!");
+}
+
+TEST(Autorun, ValueTextQuotesOnlyPathsWithBlanks)
+{
+    const struct {
+        const char* path;
+        const char* expected;
+    } cases[] = {
+        {"C:\\Quillon\\Quillon.exe", "C:\\Quillon\\Quillon.exe  /background"},
+        {"C:\\Program Files\\Quillon.exe", "\"C:\\Program Files\\Quillon.exe\"  /background"},
+        {"", "  /background"},
+    };
+    for (const auto& c : cases) {
+        char out[PathBufferSize];
+        AutorunValueText(c.path, out, sizeof out);
+        EXPECT_STREQ(out, c.expected);
+    }
+}
+
+TEST(Autorun, ValueTextStaysInItsBuffer)
+{
+    std::string path(PathBufferSize - 1, 'a');
+    path[10] = ' ';
+    char out[PathBufferSize + 8];
+    std::memset(out, 'x', sizeof out);
+    AutorunValueText(path.c_str(), out, PathBufferSize);
+    EXPECT_EQ(std::strlen(out), static_cast<std::size_t>(PathBufferSize - 1));
+    EXPECT_EQ(out[0], '"');
+    EXPECT_EQ(out[PathBufferSize], 'x');
+}
+
+TEST(CommandLine, BackgroundSwitchIsACaseSensitiveSubstring)
+{
+    EXPECT_TRUE(HasBackgroundSwitch("\"C:\\Q\\Quillon.exe\"  /background"));
+    EXPECT_TRUE(HasBackgroundSwitch("Quillon.exe --x/backgrounded"));
+    EXPECT_TRUE(HasBackgroundSwitch("C:\\odd/background\\Quillon.exe"));
+    EXPECT_FALSE(HasBackgroundSwitch("Quillon.exe /Background"));
+    EXPECT_FALSE(HasBackgroundSwitch("Quillon.exe background"));
+    EXPECT_FALSE(HasBackgroundSwitch(""));
+    EXPECT_FALSE(HasBackgroundSwitch(nullptr));
+}
+
+TEST(Capacity, AddingStopsAt300Records)
+{
+    static CombinationTable table;
+    table.count = MaxCombinations - 1;
+    EXPECT_TRUE(CanAddCombination(&table));
+    table.count = MaxCombinations;
+    EXPECT_FALSE(CanAddCombination(&table));
+}
+
+namespace {
+
+// A list of rows mirroring the table, each row naming its record's payload.
+struct FakeList {
+    std::vector<std::string> rows;
+    std::vector<bool> selected;
+};
+
+bool IsSelected(int row, void* context)
+{
+    return static_cast<FakeList*>(context)->selected[static_cast<std::size_t>(row)];
+}
+
+void DeleteRow(int row, void* context)
+{
+    FakeList* list = static_cast<FakeList*>(context);
+    list->rows.erase(list->rows.begin() + row);
+    list->selected.erase(list->selected.begin() + row);
+}
+
+struct DeletionCase {
+    const char* name;
+    int count;
+    std::vector<int> selected;
+    std::vector<std::string> remaining;
+};
+
+class Deletion : public ::testing::TestWithParam<DeletionCase> {};
+
+} // namespace
+
+TEST_P(Deletion, RemovesExactlyTheSelectedRowsAndRecords)
+{
+    const DeletionCase& c = GetParam();
+    static CombinationTable table;
+    std::memset(&table, 0, sizeof table);
+    FakeList list;
+    for (int i = 0; i < c.count; ++i) {
+        std::string name = "r" + std::to_string(i);
+        table.records[i] = Record(TypeText, name.c_str());
+        table.records[i].keys[65 + i % 26] = 0x80;
+        list.rows.push_back(name);
+        list.selected.push_back(false);
+    }
+    table.count = c.count;
+    for (int row : c.selected)
+        list.selected[static_cast<std::size_t>(row)] = true;
+
+    RowOps ops = {IsSelected, DeleteRow, &list};
+    int removed = DeleteSelectedRecords(&table, c.count, &ops);
+
+    EXPECT_EQ(removed, static_cast<int>(c.selected.size()));
+    ASSERT_EQ(table.count, static_cast<int>(c.remaining.size()));
+    EXPECT_EQ(list.rows, c.remaining);
+    for (int i = 0; i < table.count; ++i) {
+        EXPECT_EQ(std::string(table.records[i].payload), c.remaining[static_cast<std::size_t>(i)]);
+        int original = std::stoi(c.remaining[static_cast<std::size_t>(i)].substr(1));
+        EXPECT_EQ(table.records[i].keys[65 + original % 26], 0x80) << "keys moved with their record";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Deletion,
+    ::testing::Values(DeletionCase{"none", 3, {}, {"r0", "r1", "r2"}},
+                      DeletionCase{"first", 3, {0}, {"r1", "r2"}},
+                      DeletionCase{"last", 3, {2}, {"r0", "r1"}},
+                      DeletionCase{"adjacent", 5, {1, 2}, {"r0", "r3", "r4"}},
+                      DeletionCase{"scattered", 6, {0, 2, 5}, {"r1", "r3", "r4"}},
+                      DeletionCase{"adjacent up to the last", 4, {2, 3}, {"r0", "r1"}},
+                      DeletionCase{"all", 3, {0, 1, 2}, {}},
+                      DeletionCase{"empty list", 0, {}, {}}),
+    [](const ::testing::TestParamInfo<DeletionCase>& info) {
+        std::string name = info.param.name;
+        for (char& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return name;
+    });
+
+TEST(Selection, FirstSelectedRowScansFromTheTop)
+{
+    FakeList list;
+    list.rows = {"a", "b", "c", "d"};
+    list.selected = {false, false, true, true};
+    RowOps ops = {IsSelected, DeleteRow, &list};
+    EXPECT_EQ(FirstSelectedRow(4, &ops), 2);
+    list.selected = {false, false, false, false};
+    EXPECT_EQ(FirstSelectedRow(4, &ops), -1);
+}
