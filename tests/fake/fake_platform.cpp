@@ -73,6 +73,12 @@ short UsLayoutKeyScan(unsigned char c)
     }
 }
 
+std::vector<FakeKeyEvent> FakeKeyEventsSoFar()
+{
+    std::lock_guard<std::mutex> guard(g_recordMutex);
+    return Fake.keyEvents;
+}
+
 void FakeReset()
 {
     Fake.~FakePlatform();
@@ -126,7 +132,7 @@ void OsExecutablePath(char* buffer, std::size_t capacity)
 void OsKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo)
 {
     FakeKeyEvent event = {vk, scan, flags, extraInfo, 0};
-    {
+    if (Fake.recordKeys) {
         std::lock_guard<std::mutex> guard(g_recordMutex);
         Fake.keyEvents.push_back(event);
     }
@@ -155,7 +161,8 @@ short OsVkKeyScan(char character) { return Fake.layout[static_cast<unsigned char
 
 LRESULT OsCallNextHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    Fake.hookPasses.push_back({code, wParam, lParam});
+    if (Fake.recordKeys)
+        Fake.hookPasses.push_back({code, wParam, lParam});
     return Fake.nextHookResult;
 }
 

@@ -59,6 +59,7 @@ struct FakePlatform {
     int shellThreadInits = 0;
 
     // Answers and knobs.
+    bool recordKeys = true; // off in benchmarks: key events and pass-ons are not kept
     int messageBoxResult = IDOK;
     std::string executablePath = "C:\\Quillon\\Quillon.exe";
     LRESULT nextHookResult = 0;
@@ -80,6 +81,10 @@ struct FakePlatform {
 };
 
 extern FakePlatform Fake;
+
+// A copy of the key events taken under the recorder's lock, for tests whose
+// threads synthesize keys while the test reads them.
+std::vector<FakeKeyEvent> FakeKeyEventsSoFar();
 
 // Fresh recorder with the default layout and code page.
 void FakeReset();
