@@ -1,0 +1,83 @@
+#!/bin/bash
+# Quillhook.dll under a real low-level hook (hookhost.exe) with XTEST keys:
+# key-level rules (ChangeKey, BlockKey), a disabled combination and
+# side-specific matching. Codes: 65 A, 66 B, 84 T, 87 W, 162 left Ctrl.
+set -u
+. "$(dirname "$0")/../lib.sh"
+
+hook_saw() { grep -qE -- "$1" "$E2E_CASE_DIR/hook.log"; }
+
+case_change_key_with_shift() {
+    e2e_case "ChangeKey A to B with Shift: A types a capital B, Shift does not stick"
+    e2e_mapping <<<'keys=65 action=ChangeKey target=66 shift=1' || { e2e_fail "mkmapping failed"; return; }
+    e2e_start_hookhost || return
+    e2e_start_recorder || return
+    e2e_keys tap a || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is B || { e2e_fail "expected 'B', the recorder got '$(e2e_typed)'"; return; }
+    e2e_got '^WM_KEYDOWN vk=16 ' || { e2e_fail "no Shift press came with the B"; return; }
+    if e2e_got '^WM_KEY(DOWN|UP) vk=65 '; then
+        e2e_fail "the A itself reached the window"
+        return
+    fi
+    # A key that is not in the record goes through as itself, unshifted.
+    e2e_keys tap c || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is Bc || { e2e_fail "expected 'Bc' (Shift released), got '$(e2e_typed)'"; return; }
+    e2e_pass
+}
+
+case_block_key() {
+    e2e_case "BlockKey B: neither the press nor the release arrives, other keys do"
+    e2e_mapping <<<'keys=66 action=BlockKey' || { e2e_fail "mkmapping failed"; return; }
+    e2e_start_hookhost || return
+    e2e_start_recorder || return
+    e2e_keys down b || { e2e_fail "xkeys failed"; return; }
+    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
+    e2e_keys up b tap c || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is c || { e2e_fail "expected only 'c', got '$(e2e_typed)'"; return; }
+    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
+    hook_saw '^hook vk=66 .*up=0 injected=0' && hook_saw '^hook vk=66 .*up=1 injected=0' ||
+        { e2e_fail "the B press and release never reached the hook"; return; }
+    if e2e_got ' vk=66 '; then
+        e2e_fail "B reached the window: $(grep ' vk=66 ' "$E2E_RECORDER_LOG" | head -n 2 | tr '\n' ' ')"
+        return
+    fi
+    e2e_pass
+}
+
+case_disabled_combination() {
+    e2e_case "DisableCombination left Ctrl+W: swallowed, W alone still arrives"
+    e2e_mapping <<<'keys=87,162 action=DisableCombination' || { e2e_fail "mkmapping failed"; return; }
+    e2e_start_hookhost || return
+    e2e_start_recorder || return
+    e2e_keys down Control_L tap w up Control_L || { e2e_fail "xkeys failed"; return; }
+    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
+    if e2e_got ' vk=87 '; then
+        e2e_fail "W reached the window with left Ctrl held"
+        return
+    fi
+    e2e_got '^WM_KEYUP vk=17 ' || { e2e_fail "left Ctrl itself was swallowed"; return; }
+    e2e_keys tap w || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is w || { e2e_fail "expected 'w' alone, got '$(e2e_typed)'"; return; }
+    e2e_pass
+}
+
+case_side_specific() {
+    e2e_case "Left Ctrl+T does not fire with right Ctrl"
+    e2e_mapping <<<'keys=162,84 action=TypeText text="Hi"' || { e2e_fail "mkmapping failed"; return; }
+    e2e_start_hookhost || return
+    e2e_start_recorder || return
+    e2e_keys down Control_R tap t up Control_R || { e2e_fail "xkeys failed"; return; }
+    # Right Ctrl+T passes on as itself: the control character 20.
+    wait_for 10 e2e_typed_is $'\x14' || { e2e_fail "right Ctrl+T: expected ^T, got '$(e2e_typed | od -An -c)'"; return; }
+    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
+    e2e_typed_is $'\x14' || { e2e_fail "right Ctrl+T typed '$(e2e_typed | od -An -c)'"; return; }
+    # The same keys with the left Ctrl fire, so the record was loaded.
+    e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is $'\x14Hi' || { e2e_fail "left Ctrl+T: expected 'Hi' after ^T, got '$(e2e_typed | od -An -c)'"; return; }
+    e2e_pass
+}
+
+case_change_key_with_shift
+case_block_key
+case_disabled_combination
+case_side_specific

@@ -1,0 +1,42 @@
+#!/bin/bash
+# TypeText through the library's typer thread, with a ChangeKey record in the
+# same file that must leave the typed (injected) letters alone.
+# Codes: 65 A, 84 T, 162 left Ctrl.
+set -u
+. "$(dirname "$0")/../lib.sh"
+
+case_typed_text_is_not_remapped() {
+    e2e_case "Left Ctrl+T types 'Hai Anna'; the ChangeKey A-to-B record leaves those letters alone"
+    # The ChangeKey record comes first, so it is tried on every event first.
+    e2e_mapping <<'EOF_MAP' || { e2e_fail "mkmapping failed"; return; }
+keys=65 action=ChangeKey target=66
+keys=162,84 action=TypeText text="Hai Anna"
+EOF_MAP
+    e2e_start_hookhost || return
+    e2e_start_recorder || return
+    e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
+    wait_for 15 e2e_typed_is "Hai Anna" || { e2e_fail "expected 'Hai Anna', got '$(e2e_typed)'"; return; }
+    e2e_got '^WM_KEYDOWN vk=84 ' && { e2e_fail "the T of the combination reached the window"; return; }
+    # The physical A is still changed, so the record was in force while typing.
+    e2e_keys tap a || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is "Hai Annab" || { e2e_fail "a physical A should give 'b', got '$(e2e_typed)'"; return; }
+    e2e_pass
+}
+
+case_typed_text_twice() {
+    e2e_case "Each press of the combination types the text again, in order"
+    e2e_mapping <<<'keys=162,84 action=TypeText text="ab1"' || { e2e_fail "mkmapping failed"; return; }
+    e2e_start_hookhost || return
+    e2e_start_recorder || return
+    e2e_keys down Control_L tap t tap t up Control_L tap x || { e2e_fail "xkeys failed"; return; }
+    # x was pressed after the second T, but the typer runs behind: both texts
+    # come whole, whatever falls between them.
+    wait_for 15 e2e_count_above '^WM_CHAR code=49 ' 1 || { e2e_fail "the text was not typed twice: '$(e2e_typed)'"; return; }
+    local typed
+    typed=$(e2e_typed)
+    [ "${typed//x/}" = "ab1ab1" ] || { e2e_fail "expected 'ab1ab1' and an x, got '$typed'"; return; }
+    e2e_pass
+}
+
+case_typed_text_is_not_remapped
+case_typed_text_twice
