@@ -4,6 +4,8 @@
 
 #include <time.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "hook_support.h"
@@ -70,3 +72,13 @@ TEST(TypingStress, EveryQueuedTextIsTypedWholeAndInOrder)
     std::printf("%d texts queued, %d dropped while full\n", texts - dropped, dropped);
 }
 } // namespace
+
+// The typer thread is never stopped, so the process ends without running the
+// static destructors that it could still touch.
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    int result = RUN_ALL_TESTS();
+    std::fflush(stdout);
+    std::_Exit(result);
+}
