@@ -20,9 +20,9 @@
 #
 # Cases:
 #   e2e_case NAME         ends the previous case (stops its Wine programs) and
-#                         starts a new one: fresh $E2E_WORK with every Windows
-#                         binary (Quillon.exe, Quillhook.dll, recorder.exe,
-#                         hookhost.exe, marker.exe; those that are built)
+#                         starts a new one: fresh $E2E_WORK with the Windows
+#                         binaries that are built (Quillon.exe, Quillhook.dll
+#                         and every tests/e2e/*.exe: recorder, hookhost, marker...)
 #   e2e_pass              the case passed (ignored once it has failed)
 #   e2e_fail MSG          the case failed: message, screenshot; returns 1, so
 #                         `check || { e2e_fail "why"; return; }`
@@ -191,9 +191,14 @@ e2e_stop_wine() {
 
 # The server of our prefix, told apart from the others' by its environment.
 e2e_no_wineserver() {
-    local pid
-    for pid in $(pgrep wineserver 2>/dev/null); do
-        { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$E2E_PREFIX" && return 1
+    local dir comm
+    for dir in /proc/[0-9]*; do
+        comm=$(cat "$dir/comm" 2>/dev/null) || continue
+        case "$comm" in
+        wineserver*) ;;
+        *) continue ;;
+        esac
+        { tr '\0' '\n' <"$dir/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$E2E_PREFIX" && return 1
     done
     return 0
 }
@@ -290,9 +295,12 @@ e2e_case() {
     rm -rf "$E2E_CASE_DIR" "$E2E_WORK"
     mkdir -p "$E2E_CASE_DIR" "$E2E_WORK"
     local name path
-    for name in Quillon.exe Quillhook.dll recorder.exe hookhost.exe marker.exe; do
+    for name in Quillon.exe Quillhook.dll; do
         path=$(e2e_binary "$name")
         [ -n "$path" ] && cp "$path" "$E2E_WORK/"
+    done
+    for path in "$QUILLON_CROSS_BUILD"/tests/e2e/*.exe; do
+        [ -f "$path" ] && cp "$path" "$E2E_WORK/"
     done
     e2e_log "case: $1"
 }

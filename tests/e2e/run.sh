@@ -2,12 +2,14 @@
 # Runs every end-to-end suite (tests/e2e/suites/*.sh), each in its own bash
 # process, and ends with "N passed, N failed" over all their cases.
 #   QUILLON_CROSS_BUILD=... QUILLON_NATIVE_BUILD=... tests/e2e/run.sh [SUITE...]
-# SUITE names (hook_keys, or a path) limit the run.
+# SUITE names (hook_keys, or a path) limit the run. A suite that runs longer
+# than E2E_SUITE_TIMEOUT seconds (default 900) is stopped and counts as failed.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 : "${QUILLON_CROSS_BUILD:=$repo/build/cross}"
 : "${QUILLON_NATIVE_BUILD:=$repo/build/native}"
+: "${E2E_SUITE_TIMEOUT:=900}"
 export QUILLON_CROSS_BUILD QUILLON_NATIVE_BUILD
 
 suites=()
@@ -44,7 +46,8 @@ for suite in "${suites[@]}"; do
     fi
     echo "== $name"
     before=$(wc -l <"$results")
-    E2E_RESULTS=$results bash "$suite" &
+    # timeout passes our TERM on to the suite, whose trap then cleans up.
+    E2E_RESULTS=$results timeout --kill-after=60 "$E2E_SUITE_TIMEOUT" bash "$suite" &
     child=$!
     wait "$child"
     rc=$?
