@@ -3,7 +3,7 @@ execute_process(COMMAND ${OBJDUMP} -p ${BINARY} OUTPUT_VARIABLE dump RESULT_VARI
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${BINARY}")
 endif()
-string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table.*" table "${dump}")
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n([^\n]+\n)*" table "${dump}")
 set(expected ForceReloadKeysFromDisk KeyRemapProc ResetKeysState SetLastCombBuffer
              SetLastCombWindow SetListBox SetSendLastComb)
 set(found "")

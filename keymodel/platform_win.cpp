@@ -166,6 +166,13 @@ bool OsCloseFile(std::FILE* file)
 
 bool OsReplaceFile(const char* from, const char* to)
 {
+    // A write-protected file stays as it is (Windows refuses to replace it;
+    // some emulations do not, so the rule is kept here).
+    DWORD attributes = GetFileAttributesA(to);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
