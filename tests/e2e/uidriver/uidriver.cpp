@@ -21,6 +21,7 @@
 //   rows HWND ID                  rows of list view ID, one "col0<TAB>col1" line each
 //   select HWND ID ROWS           selects exactly the rows (comma list, "" = none) of list view ID
 //   style HWND [ID]               window style and extended style in hex
+//   rect HWND                     screen rectangle: left top right bottom
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -322,6 +323,14 @@ int main(int argc, char** argv)
             return 1;
         std::printf("0x%08lx 0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
                     static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
+        return 0;
+    }
+    if (!std::strcmp(command, "rect") && args == 1) {
+        RECT rect;
+        if (!GetWindowRect(Window(argv[2]), &rect))
+            return 1;
+        std::printf("%ld %ld %ld %ld\n", static_cast<long>(rect.left), static_cast<long>(rect.top),
+                    static_cast<long>(rect.right), static_cast<long>(rect.bottom));
         return 0;
     }
     return Usage();

@@ -1,0 +1,161 @@
+#!/bin/bash
+# Quillon.exe's start-up: the main dialog or the background start, the single
+# instance, loading and binding Quillhook.dll, and the autorun value.
+set -u
+. "$(dirname "$0")/../lib.sh"
+. "$(dirname "$0")/../uidriver/quillon.sh"
+
+Mapping='keys=162,84 action=TypeText text="Hello"
+keys=65 action=ChangeKey target=116 ctrl=1 shift=1
+keys=66 action=DisableCombination
+keys=67 action=BlockKey
+keys=68 action=GoToUrl text="http://example.org/"
+keys=69 action=LaunchApplication text="C:\\Tools\\calc.exe"'
+
+ExpectedRows=$(printf '%s\t%s\n' \
+    "T+Left.Ctrl" "Type Text: Hello" \
+    "A" "Change Key To:  Ctrl + Shift + F5" \
+    "B" "DISABLE KEY COMBINATION! " \
+    "C" "Completely BLOCK Key! " \
+    "D" "Go to URL: http://example.org/" \
+    "E" "Launch Application: C:\\Tools\\calc.exe")
+
+case_dialog_at_start() {
+    e2e_case "a start without /background shows the main dialog with the file's rows"
+    printf '%s\n' "$Mapping" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    q_start || return
+    q_dialog || return
+    wait_for 10 q_rows_are "$ExpectedRows" ||
+        { q_rows >"$E2E_CASE_DIR/rows.txt"; e2e_fail "rows differ (rows.txt)"; return; }
+    [ "$(ui owner "$Q_DIALOG")" = "$Q_MAIN" ] || { e2e_fail "the dialog is not owned by the main window"; return; }
+    q_checked_is "$Q_DIALOG" 1017 1 && q_checked_is "$Q_DIALOG" 1018 0 ||
+        { e2e_fail "radios do not show remapping on"; return; }
+    q_enabled_is "$Q_DIALOG" 1019 1 || { e2e_fail "Add New Key Combination is disabled"; return; }
+    [ "$(ui text "$Q_DIALOG" 1019)" = "Add New Key Combination" ] || { e2e_fail "button 1019 text"; return; }
+    [ "$(ui text "$Q_DIALOG" 1021)" = "Terminate Application" ] || { e2e_fail "button 1021 text"; return; }
+    [ "$(ui visible "$Q_MAIN")" = 0 ] || { e2e_fail "the main window is visible"; return; }
+    q_tray_is 1 || { e2e_fail "no tray icon"; return; }
+    e2e_screenshot main-dialog
+    cp "$E2E_CASE_DIR/main-dialog.png" "$E2E_ARTIFACTS/main-dialog.png"
+    e2e_pass
+}
+
+case_background_start() {
+    e2e_case "/background opens no dialog and the mapping works at once"
+    echo 'keys=65 action=ChangeKey target=66' | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    q_start /background || return
+    e2e_start_recorder || return
+    e2e_keys tap a || { e2e_fail "xkeys failed"; return; }
+    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
+    e2e_typed_is b || { e2e_fail "A was not changed into B: typed '$(e2e_typed)'"; return; }
+    q_no_dialog || { e2e_fail "a dialog is open"; return; }
+    q_tray_is 1 || { e2e_fail "no tray icon"; return; }
+    e2e_pass
+}
+
+case_background_is_case_sensitive() {
+    e2e_case "/Background (capital B) still opens the main dialog"
+    q_start /Background || return
+    q_dialog || return
+    e2e_pass
+}
+
+case_second_instance() {
+    e2e_case "a second start says another instance runs and exits with 1001"
+    q_start /background || return
+    local first=$Q_PID main=$Q_MAIN
+    e2e_wine Quillon.exe
+    Q_PID=$E2E_LAST_PID
+    q_box Error || return
+    [ "$(q_box_text)" = "Another instance of Quillon is already running" ] ||
+        { e2e_fail "text: $(q_box_text)"; return; }
+    q_answer 1
+    q_wait_exit
+    [ "$Q_CODE" = 233 ] || { e2e_fail "exit code $Q_CODE, not 1001 (233 in 8 bits)"; return; }
+    e2e_pid_alive "$first" || { e2e_fail "the first instance ended"; return; }
+    [ "$(ui find LATCHET Latchet)" = "$main" ] || { e2e_fail "the first main window is gone"; return; }
+    e2e_pass
+}
+
+# Starts Quillon.exe without waiting for its window; the start must fail.
+q_start_failing() {
+    q_require || return 1
+    e2e_wine Quillon.exe /background
+    Q_PID=$E2E_LAST_PID
+}
+
+case_missing_library() {
+    e2e_case "a missing Quillhook.dll is reported and ends with 1"
+    rm -f "$E2E_WORK/Quillhook.dll"
+    q_start_failing || return
+    q_box "Error loading library" || return
+    [ "$(q_box_text)" = "Failed to load the libray." ] || { e2e_fail "text: $(q_box_text)"; return; }
+    q_answer 1
+    q_wait_exit
+    [ "$Q_CODE" = 1 ] || { e2e_fail "exit code $Q_CODE"; return; }
+    e2e_pass
+}
+
+case_missing_export() {
+    local export=$1 caption=$2 text=$3
+    e2e_case "a library without $export is reported and ends with 1"
+    [ -f "$Q_STUBS/lacks-$export.dll" ] || { e2e_fail "lacks-$export.dll is not built"; return; }
+    cp "$Q_STUBS/lacks-$export.dll" "$E2E_WORK/Quillhook.dll"
+    q_start_failing || return
+    q_box "$caption" || return
+    # The number is GetLastError: 127, procedure not found.
+    [ "$(q_box_text)" = "$text" ] || { e2e_fail "text: '$(q_box_text)'"; return; }
+    q_answer 1
+    q_wait_exit
+    [ "$Q_CODE" = 1 ] || { e2e_fail "exit code $Q_CODE"; return; }
+    e2e_pass
+}
+
+case_autorun() {
+    e2e_case "the autorun value is written at start, quoted for a blank, removed on No"
+    q_clear_autorun
+    local folder="$E2E_WORK/with blank"
+    mkdir -p "$folder"
+    cp "$E2E_WORK/Quillon.exe" "$E2E_WORK/Quillhook.dll" "$folder/"
+    q_require || return
+    (cd "$folder" && exec wine "$folder/Quillon.exe" /background) >>"$E2E_CASE_DIR/Quillon.exe.out" 2>&1 </dev/null &
+    Q_PID=$!
+    e2e_pids+=("$Q_PID")
+    wait_for 30 q_find_main || { e2e_fail "Quillon's main window never appeared"; return; }
+    local expected
+    expected="\"$(e2e_winpath "$folder/Quillon.exe")\"  /background"
+    wait_for 10 q_autorun_is "$expected" || { e2e_fail "autorun value: '$(q_autorun)'"; return; }
+
+    q_tray_menu || return
+    e2e_screenshot tray-menu
+    cp "$E2E_CASE_DIR/tray-menu.png" "$E2E_ARTIFACTS/tray-menu.png"
+    q_menu_pick last
+    q_box "Autoload at start-up?" || return
+    [ "$(q_box_text)" = "Do you want to load $EnabledTitle automatically when your computer starts?" ] ||
+        { e2e_fail "question: $(q_box_text)"; return; }
+    q_answer 7
+    q_wait_exit
+    [ "$Q_CODE" = 0 ] || { e2e_fail "exit code $Q_CODE"; return; }
+    [ -z "$(q_autorun)" ] || { e2e_fail "the value is still there: $(q_autorun)"; return; }
+
+    # A path without a blank is written as it is.
+    q_start /background || return
+    expected="$(e2e_winpath "$E2E_WORK/Quillon.exe")  /background"
+    wait_for 10 q_autorun_is "$expected" || { e2e_fail "unquoted value: '$(q_autorun)'"; return; }
+    e2e_pass
+}
+q_autorun_is() { [ "$(q_autorun)" = "$1" ]; }
+
+case_dialog_at_start
+case_background_start
+case_background_is_case_sensitive
+case_second_instance
+case_missing_library
+case_missing_export KeyRemapProc "Error loading function address" "Error loading the function: 127 "
+case_missing_export SetListBox "Can not load DLL function" "Error loading setlistbox. Get Last Error: 127 "
+case_missing_export SetLastCombWindow "Can not load DLL function" "Error loading SetLastCombWindow. Get Last Error: 127 "
+case_missing_export SetSendLastComb "Can not load DLL function" "Error loading SetSendLastComb. Get Last Error: 127 "
+case_missing_export SetLastCombBuffer "Can not load DLL function" "Error loading SetLastCombBuffer. Get Last Error: 127 "
+case_missing_export ForceReloadKeysFromDisk "Can not load DLL function" "Error loading ForceReloadKeysFromDisk. Get Last Error: 127 "
+case_missing_export ResetKeysState "Can not load DLL function" "Error loading ResetKeysState. Get Last Error: 127 "
+case_autorun
