@@ -362,7 +362,10 @@ e2e_start_xvfb() {
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
         Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$E2E_ARTIFACTS/xvfb.log" 2>&1 &
         e2e_xvfb_pid=$!
-        if wait_for 20 e2e_display_answers "$n" && e2e_pid_alive "$e2e_xvfb_pid"; then
+        # The lock file names the server that owns the display: ours, or one
+        # that won a race for the same number.
+        if wait_for 20 e2e_display_answers "$n" && e2e_pid_alive "$e2e_xvfb_pid" &&
+            [ "$(tr -dc 0-9 <"/tmp/.X$n-lock" 2>/dev/null)" = "$e2e_xvfb_pid" ]; then
             export DISPLAY=":$n"
             setxkbmap -display "$DISPLAY" -layout us || e2e_log "setxkbmap failed"
             e2e_log "display $DISPLAY (Xvfb $e2e_xvfb_pid)"

@@ -34,5 +34,35 @@ case_right_control_is_right() {
     e2e_pass
 }
 
+# Byte N of the mapping file, as a decimal number.
+mapping_byte() { od -An -tu1 -j "$1" -N1 "$E2E_WORK/mapping.mp" | tr -d ' '; }
+
+case_mkmapping_layout() {
+    e2e_case "mkmapping writes 3257-byte records with folded keys and the payload in place"
+    e2e_mapping <<'EOF_MAP' || { e2e_fail "mkmapping failed"; return; }
+# comment lines and blank lines are no records
+
+keys=162,84 action=TypeText text="H\"i\\"
+keys=65 action=ChangeKey target=66 ctrl=1 shift=1
+EOF_MAP
+    [ "$(stat -c %s "$E2E_WORK/mapping.mp")" = $((2 * 3257)) ] || { e2e_fail "not two records"; return; }
+    local checks="84:128 162:128 17:128 163:0 16:0 256:1 257:72 258:34 259:105 260:92 261:0"
+    checks="$checks $((3257 + 65)):128 $((3257 + 17)):0 $((3257 + 256)):4 $((3257 + 257)):66"
+    checks="$checks $((3257 + 258)):1 $((3257 + 259)):0 $((3257 + 260)):1"
+    local check
+    for check in $checks; do
+        [ "$(mapping_byte "${check%%:*}")" = "${check##*:}" ] ||
+            { e2e_fail "byte ${check%%:*} is $(mapping_byte "${check%%:*}"), not ${check##*:}"; return; }
+    done
+    # A line that does not parse leaves no file behind.
+    rm -f "$E2E_WORK/mapping.mp"
+    if e2e_mapping <<<'keys=300 action=BlockKey' 2>/dev/null || [ -e "$E2E_WORK/mapping.mp" ]; then
+        e2e_fail "key code 300 was accepted"
+        return
+    fi
+    e2e_pass
+}
+
+case_mkmapping_layout
 case_xtest_reaches_hook
 case_right_control_is_right

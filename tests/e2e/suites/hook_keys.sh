@@ -25,6 +25,20 @@ case_change_key_with_shift() {
     e2e_pass
 }
 
+case_change_key_releases_the_combination() {
+    e2e_case "ChangeKey left Ctrl+A to B: the window gets a plain b, not Ctrl+B"
+    e2e_mapping <<<'keys=162,65 action=ChangeKey target=66' || { e2e_fail "mkmapping failed"; return; }
+    e2e_start_hookhost || return
+    e2e_start_recorder || return
+    e2e_keys down Control_L tap a up Control_L || { e2e_fail "xkeys failed"; return; }
+    # Ctrl+B would be the control character 2.
+    wait_for 10 e2e_typed_is b || { e2e_fail "expected 'b', got '$(e2e_typed | od -An -c)'"; return; }
+    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
+    e2e_typed_is b || { e2e_fail "more than 'b' arrived: '$(e2e_typed | od -An -c)'"; return; }
+    e2e_got '^WM_KEY(DOWN|UP) vk=65 ' && { e2e_fail "the A itself reached the window"; return; }
+    e2e_pass
+}
+
 case_block_key() {
     e2e_case "BlockKey B: neither the press nor the release arrives, other keys do"
     e2e_mapping <<<'keys=66 action=BlockKey' || { e2e_fail "mkmapping failed"; return; }
@@ -32,11 +46,14 @@ case_block_key() {
     e2e_start_recorder || return
     e2e_keys down b || { e2e_fail "xkeys failed"; return; }
     e2e_sync || { e2e_fail "the sync key never arrived"; return; }
-    e2e_keys up b tap c || { e2e_fail "xkeys failed"; return; }
+    # Blocked whatever else is held.
+    e2e_keys up b down Shift_L tap b up Shift_L tap c || { e2e_fail "xkeys failed"; return; }
     wait_for 10 e2e_typed_is c || { e2e_fail "expected only 'c', got '$(e2e_typed)'"; return; }
     e2e_sync || { e2e_fail "the sync key never arrived"; return; }
     hook_saw '^hook vk=66 .*up=0 injected=0' && hook_saw '^hook vk=66 .*up=1 injected=0' ||
         { e2e_fail "the B press and release never reached the hook"; return; }
+    [ "$(grep -c '^hook vk=66 .*up=0 injected=0' "$E2E_CASE_DIR/hook.log")" -ge 2 ] ||
+        { e2e_fail "the hook saw B pressed once, not twice"; return; }
     if e2e_got ' vk=66 '; then
         e2e_fail "B reached the window: $(grep ' vk=66 ' "$E2E_RECORDER_LOG" | head -n 2 | tr '\n' ' ')"
         return
@@ -78,6 +95,7 @@ case_side_specific() {
 }
 
 case_change_key_with_shift
+case_change_key_releases_the_combination
 case_block_key
 case_disabled_combination
 case_side_specific
