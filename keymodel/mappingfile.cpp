@@ -42,6 +42,11 @@ void ReadCombinationRecord(std::FILE* stream, CombinationRecord* record)
     (void)got;
 }
 
+long StreamSize(std::FILE* stream)
+{
+    return std::fseek(stream, 0, SEEK_END) == 0 ? std::ftell(stream) : -1;
+}
+
 MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc onRow)
 {
     char path[PathBufferSize];
@@ -50,9 +55,7 @@ MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc on
     if (!stream)
         return MappingMissing;
 
-    long size = -1;
-    if (std::fseek(stream, 0, SEEK_END) == 0)
-        size = std::ftell(stream);
+    long size = StreamSize(stream);
     if (size < 0 || size % RecordSize != 0) {
         OsMessageBox(nullptr, CorruptFileText, "WARNING", MB_ICONWARNING | MB_OK);
         std::fclose(stream);

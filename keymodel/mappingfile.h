@@ -52,6 +52,9 @@ void GetMappingFilePath(char* path);
 
 void ReadCombinationRecord(std::FILE* stream, CombinationRecord* record);
 
+// Size of an open file, the position left at its end; -1 when unknown.
+long StreamSize(std::FILE* stream);
+
 enum MappingLoadResult {
     MappingMissing,  // no file, or it could not be opened: table unchanged
     MappingRejected, // size not a whole number of records: warned, table unchanged

@@ -29,9 +29,7 @@ bool HoldsUnloadedData(const char* path)
     std::FILE* stream = OsOpenForRead(path);
     if (!stream)
         return false;
-    long size = -1;
-    if (std::fseek(stream, 0, SEEK_END) == 0)
-        size = std::ftell(stream);
+    long size = StreamSize(stream);
     std::fclose(stream);
     return size < 0 || size % RecordSize != 0 ||
            size > static_cast<long>(MaxCombinations) * RecordSize;

@@ -36,6 +36,26 @@ void ReleaseAll(const BYTE* keys)
         if (keys[c] == 0x80)
             Release(c);
 }
+void PressTarget(const char* p)
+{
+    if (p[1])
+        Press(17);
+    if (p[2])
+        Press(164);
+    if (p[3])
+        Press(160);
+    Press(static_cast<BYTE>(p[0]));
+}
+void ReleaseTarget(const char* p)
+{
+    Release(static_cast<BYTE>(p[0]));
+    if (p[1])
+        Release(17);
+    if (p[2])
+        Release(164);
+    if (p[3])
+        Release(160);
+}
 } // namespace
 
 LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam)
@@ -85,21 +105,9 @@ LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam)
             if (vk == 17 || vk == 18 || vk == 162 || vk == 163 || vk == 164 || vk == 165)
                 Release(vk);
             ReleaseAll(others);
-            if (r.payload[1])
-                Press(17);
-            if (r.payload[2])
-                Press(164);
-            if (r.payload[3])
-                Press(160);
-            Press(static_cast<BYTE>(r.payload[0]));
+            PressTarget(r.payload);
         } else {
-            Release(static_cast<BYTE>(r.payload[0]));
-            if (r.payload[1])
-                Release(17);
-            if (r.payload[2])
-                Release(164);
-            if (r.payload[3])
-                Release(160);
+            ReleaseTarget(r.payload);
             PressAll(others);
         }
         return 1;
@@ -121,23 +129,10 @@ LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam)
                 QueueLaunch(r.payload, PayloadSize);
             break;
         case ChangeKey:
-            if (down) {
-                if (r.payload[1])
-                    Press(17);
-                if (r.payload[2])
-                    Press(164);
-                if (r.payload[3])
-                    Press(160);
-                Press(static_cast<BYTE>(r.payload[0]));
-            } else {
-                Release(static_cast<BYTE>(r.payload[0]));
-                if (r.payload[1])
-                    Release(17);
-                if (r.payload[2])
-                    Release(164);
-                if (r.payload[3])
-                    Release(160);
-            }
+            if (down)
+                PressTarget(r.payload);
+            else
+                ReleaseTarget(r.payload);
             break;
         default:
             break;
