@@ -13,8 +13,10 @@
 void LoadLibraryTable()
 {
     MappingLoadResult result = LoadMappingFile(&Hook.table, nullptr);
-    if (result == MappingLoaded || result == MappingCut)
-        IndexCombinationTable();
+    // Also when the file is missing or rejected: the table is as it was, but
+    // at start-up its index was never built, and an unbuilt index names
+    // record 0 for every key, so every key would be swallowed.
+    IndexCombinationTable();
     // The warning box lets the hook run, so the index is current before it.
     if (result == MappingCut)
         OsMessageBox(nullptr, TooManyRecordsText, "WARNING", MB_ICONWARNING | MB_OK);
