@@ -14,6 +14,7 @@
 //   pid HWND                      the owning process id
 //   click HWND ID                 posts BM_CLICK to child ID
 //   post HWND MSG WPARAM LPARAM   posts a message (numbers: decimal or 0x hex)
+//   send HWND MSG WPARAM LPARAM   sends a message (5 s timeout); prints the result
 //   tray HWND LPARAM              posts the tray callback (1025, icon 110, LPARAM)
 //   broadcast NAME                posts the registered message NAME to every top-level window
 //   trayhas HWND                  1 if the shell holds tray icon 110 of HWND, else 0
@@ -294,6 +295,15 @@ int main(int argc, char** argv)
                             static_cast<WPARAM>(Number(argv[4])), static_cast<LPARAM>(Number(argv[5])))
                    ? 0
                    : 1;
+    }
+    if (!std::strcmp(command, "send") && args == 4) {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(Window(argv[2]), static_cast<UINT>(Number(argv[3])),
+                                 static_cast<WPARAM>(Number(argv[4])), static_cast<LPARAM>(Number(argv[5])),
+                                 SMTO_NORMAL, 5000, &result))
+            return 1;
+        std::printf("%lld\n", static_cast<long long>(result));
+        return 0;
     }
     if (!std::strcmp(command, "tray") && args == 2) {
         return PostMessageA(Window(argv[2]), WM_USER + 1, 110, static_cast<LPARAM>(Number(argv[3]))) ? 0 : 1;
