@@ -39,6 +39,21 @@ case_change_key_releases_the_combination() {
     e2e_pass
 }
 
+case_extended_flag_is_learned() {
+    e2e_case "ChangeKey F2 to Left: non-extended until a physical Left taught the flag"
+    e2e_mapping <<<'keys=113 action=ChangeKey target=37' || { e2e_fail "mkmapping failed"; return; }
+    e2e_start_hookhost || return
+    e2e_start_recorder || return
+    # Changed, physical (extended), changed again.
+    e2e_keys tap F2 tap Left tap F2 || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_count_above '^WM_KEYUP vk=37 ' 2 || { e2e_fail "three Left keys did not arrive"; return; }
+    local flags
+    flags=$(grep '^WM_KEYDOWN vk=37 ' "$E2E_RECORDER_LOG" | awk '{ printf "%s ", $3 }')
+    [ "$flags" = "ext=0 ext=1 ext=1 " ] || { e2e_fail "Left key-downs came as: $flags"; return; }
+    e2e_got ' vk=113 ' && { e2e_fail "F2 itself reached the window"; return; }
+    e2e_pass
+}
+
 case_block_key() {
     e2e_case "BlockKey B: neither the press nor the release arrives, other keys do"
     e2e_mapping <<<'keys=66 action=BlockKey' || { e2e_fail "mkmapping failed"; return; }
@@ -96,6 +111,7 @@ case_side_specific() {
 
 case_change_key_with_shift
 case_change_key_releases_the_combination
+case_extended_flag_is_learned
 case_block_key
 case_disabled_combination
 case_side_specific

@@ -38,5 +38,38 @@ case_typed_text_twice() {
     e2e_pass
 }
 
+case_line_breaks() {
+    e2e_case "CR LF is typed as one key press (the layout's key for LF), a lone CR as Return"
+    e2e_mapping <<<'keys=162,84 action=TypeText text="a\r\nb\rc"' || { e2e_fail "mkmapping failed"; return; }
+    e2e_start_hookhost || return
+    e2e_start_recorder || return
+    e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
+    wait_for 15 e2e_got '^WM_KEYUP vk=67 ' || { e2e_fail "the text never arrived: '$(e2e_typed | od -An -c)'"; return; }
+    # Windows' US layout gives Ctrl+Return for LF, Wine's the key of the
+    # Linefeed keysym: either way one key, whatever its code.
+    local downs
+    downs=$(awk '$1 == "WM_KEYDOWN" && $2 != "vk=17" { printf "%s ", substr($2, 4) }' "$E2E_RECORDER_LOG")
+    set -- $downs
+    [ $# = 5 ] && [ "$1" = 65 ] && [ "$3" = 66 ] && [ "$4" = 13 ] && [ "$5" = 67 ] ||
+        { e2e_fail "key-downs were: $downs (expected 65, one key, 66, 13, 67)"; return; }
+    e2e_typed_is $'a\nb\rc' || e2e_typed_is $'a\rb\rc' || { e2e_fail "typed '$(e2e_typed | od -An -c)'"; return; }
+    e2e_pass
+}
+
+case_long_text() {
+    e2e_case "A text of 150 characters with capitals and punctuation arrives whole and in order"
+    local text="The quick brown fox jumps over the lazy dog, 0123456789! "
+    text="$text${text^^}Pack my box with five dozen liquor jugs? (yes) - done."
+    [ "${#text}" -ge 150 ] || { e2e_fail "the test text is only ${#text} characters"; return; }
+    e2e_mapping <<<"keys=162,84 action=TypeText text=\"$text\"" || { e2e_fail "mkmapping failed"; return; }
+    e2e_start_hookhost || return
+    e2e_start_recorder || return
+    e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
+    wait_for 30 e2e_typed_is "$text" || { e2e_fail "typed '$(e2e_typed)'"; return; }
+    e2e_pass
+}
+
 case_typed_text_is_not_remapped
+case_line_breaks
+case_long_text
 case_typed_text_twice
