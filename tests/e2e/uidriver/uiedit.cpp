@@ -93,13 +93,22 @@ int main(int argc, char** argv)
         LRESULT count = Send(combo, CB_GETCOUNT, 0, 0);
         if (count < 0)
             return 1;
+        // Across processes Wine hands CB_GETLBTEXT back as wide text even to
+        // the narrow call, so ask for wide text and convert it here.
+        wchar_t wide[TextSize];
         char text[TextSize];
         for (LRESULT i = 0; i < count; ++i) {
             LRESULT length = Send(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
             if (length < 0 || length >= TextSize)
                 return 1;
-            text[0] = '\0';
-            Send(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            wide[0] = L'\0';
+            DWORD_PTR result = 0;
+            if (!SendMessageTimeoutW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide),
+                                     SMTO_ABORTIFHUNG, 5000, &result))
+                return 1;
+            wide[TextSize - 1] = L'\0';
+            if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, text, TextSize, nullptr, nullptr))
+                return 1;
             std::printf("%s\n", text);
         }
         return 0;
