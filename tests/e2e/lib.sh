@@ -35,8 +35,11 @@
 #   e2e_binary NAME       path of a built Windows binary in the cross build ('' if none)
 #   e2e_tool NAME         path of a native tool (xkeys, mkmapping)
 #   e2e_winpath PATH      the Wine (Z:) name of a Unix path
-#   e2e_wine NAME ARGS..  starts $E2E_WORK/NAME in the background under Wine;
-#                         output in $E2E_CASE_DIR/NAME.out; sets E2E_LAST_PID
+#   e2e_wine NAME ARGS..  starts $E2E_WORK/NAME (or NAME itself when it holds a
+#                         /) in the background under Wine, in its own dir;
+#                         output in $E2E_CASE_DIR/<name>.out; sets E2E_LAST_PID
+#                         (`wait` on it gives the program's exit code, 8 bits);
+#                         the case's end stops it
 #   e2e_start_hookhost [ARGS]  hookhost.exe (Quillhook.dll from $E2E_WORK, with
 #                         --log $E2E_CASE_DIR/hook.log); waits until hooked
 #   e2e_start_recorder    recorder.exe logging to $E2E_RECORDER_LOG; waits
@@ -58,6 +61,9 @@
 # Artifacts:
 #   e2e_screenshot NAME   $E2E_CASE_DIR/NAME.png of the whole display
 #   e2e_log MSG           a line in the suite's log (and on stderr)
+# Suite cleanup:
+#   e2e_on_exit FUNC      FUNC runs at the suite's end, after the last case has
+#                         ended and before the prefix's server is stopped
 
 e2e_repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 : "${QUILLON_CROSS_BUILD:=$e2e_repo/build/cross}"
@@ -89,6 +95,7 @@ e2e_failed=0
 e2e_pids=()         # background processes of the current case
 e2e_xvfb_pid=""
 e2e_cleaning=0
+e2e_exit_hooks=()
 E2E_WORK=""
 E2E_CASE_DIR=""
 E2E_RECORDER_LOG=""
@@ -143,9 +150,16 @@ e2e_winpath() {
 }
 
 e2e_wine() {
-    local name=$1
+    local path=$1
     shift
-    (cd "$E2E_WORK" && exec wine "$E2E_WORK/$name" "$@") >>"$E2E_CASE_DIR/$name.out" 2>&1 </dev/null &
+    case "$path" in
+    */*) ;;
+    *) path=$E2E_WORK/$path ;;
+    esac
+    local dir name
+    dir=$(dirname "$path")
+    name=$(basename "$path")
+    (cd "$dir" && exec wine "$path" "$@") >>"$E2E_CASE_DIR/$name.out" 2>&1 </dev/null &
     E2E_LAST_PID=$!
     e2e_pids+=("$E2E_LAST_PID")
 }
@@ -330,12 +344,18 @@ e2e_skip() {
 
 # --- display, prefix, cleanup ----------------------------------------------
 
+e2e_on_exit() { e2e_exit_hooks+=("$1"); }
+
 e2e_cleanup() {
     local status=$?
     [ "$e2e_cleaning" = 1 ] && return
     e2e_cleaning=1
     trap - EXIT INT TERM
     e2e_end_case
+    local hook
+    for hook in "${e2e_exit_hooks[@]}"; do
+        "$hook"
+    done
     [ -n "$E2E_PREFIX_LOCKED" ] && WINEPREFIX=$E2E_PREFIX wineserver -k >/dev/null 2>&1
     if [ -n "$e2e_xvfb_pid" ]; then
         kill "$e2e_xvfb_pid" 2>/dev/null
