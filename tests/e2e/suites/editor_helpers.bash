@@ -41,11 +41,22 @@ choose() { uie comboselect "$1" "$2" "$3" >/dev/null; }
 # The pointer onto the middle of control ID, then a left click there.
 point_at() {
     local at
-    at=$(uie center "$1" "${2:-}") || return 1
+    at=$(uie center "$@") || return 1
     # shellcheck disable=SC2086
     xdotool mousemove $at
 }
 click_at() { point_at "$1" "$2" && xdotool click 1; }
+
+# Without a window manager the X keyboard focus follows the pointer: keys
+# reach Wine (and so the hooks) only while the pointer is over one of its
+# windows. These put it over the window that should get them.
+pointer_over() { point_at "$1"; }
+start_recorder() {
+    e2e_start_recorder || return 1
+    local recorder
+    recorder=$(ui find QuillonE2ERecorder -) && [ -n "$recorder" ] || { e2e_fail "no recorder window"; return 1; }
+    pointer_over "$recorder"
+}
 
 # Starts Quillon.exe in the case's directory and waits for its main dialog.
 start_quillon() {
@@ -114,6 +125,7 @@ wizard_by_typing() {
     wait_dialog METHOD "$METHOD_TITLE" || { e2e_fail "dialog 140 did not open"; return 1; }
     click "$METHOD" 1
     wait_dialog TYPING "$TYPING_TITLE" || { e2e_fail "dialog 141 did not open"; return 1; }
+    pointer_over "$TYPING"
     e2e_keys "$@" || { e2e_fail "xkeys failed"; return 1; }
     wait_for 10 text_is "$TYPING" 1003 "$text" ||
         { e2e_fail "captured '$(ui text "$TYPING" 1003)', not '$text'"; return 1; }

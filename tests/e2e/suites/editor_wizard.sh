@@ -18,6 +18,7 @@ case_add_by_typing() {
     e2e_screenshot dialog-140
     click "$METHOD" 1
     wait_dialog TYPING "$TYPING_TITLE" || { e2e_fail "dialog 141 did not open"; return; }
+    pointer_over "$TYPING"
     is_disabled "$TYPING" 1003 || { e2e_fail "the capture field is not disabled"; return; }
     # Keys that would end a dialog are captured like any other.
     local key name
@@ -56,7 +57,7 @@ case_add_by_typing() {
     mapping_record_is 0 "keys=17,84,162 action=1 payload=b'Hello there\\r\\nsecond line'" ||
         { e2e_fail "stored $(mapping_record 0)"; return; }
     rows_of | grep -q "^T+Left.Ctrl	Type Text: Hello there" || { e2e_fail "no row: $(rows_of)"; return; }
-    e2e_start_recorder || return
+    start_recorder || return
     e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
     wait_for 15 e2e_typed_has_lines || { e2e_fail "the recorder got '$(e2e_typed | od -c | head -3)'"; return; }
     e2e_pass
@@ -122,7 +123,7 @@ case_add_by_mouse() {
     wait_for 10 mapping_size_is 3257 || { e2e_fail "mapping.mp is $(mapping_size) bytes"; return; }
     mapping_record_is 0 "keys=65 action=4 payload=[66, 0, 0, 1, 0]" || { e2e_fail "stored $(mapping_record 0)"; return; }
     rows_are "A	Change Key To:  Shift + B" || { e2e_fail "rows: $(rows_of)"; return; }
-    e2e_start_recorder || return
+    start_recorder || return
     e2e_keys tap a || { e2e_fail "xkeys failed"; return; }
     wait_for 10 e2e_typed_is B || { e2e_fail "A typed '$(e2e_typed)', not B"; return; }
     e2e_pass
@@ -160,6 +161,7 @@ case_cancel_at_each_step() {
     wait_dialog METHOD "$METHOD_TITLE" || { e2e_fail "dialog 140 did not reopen"; return; }
     click "$METHOD" 1
     wait_dialog TYPING "$TYPING_TITLE" || { e2e_fail "dialog 141 did not open"; return; }
+    pointer_over "$TYPING"
     e2e_keys down Control_L tap t up Control_L
     wait_for 10 text_is "$TYPING" 1003 "T+Left.Ctrl" || { e2e_fail "nothing was captured"; return; }
     click "$TYPING" 2
@@ -185,7 +187,7 @@ case_cancel_at_each_step() {
     row_count_is 0 || { e2e_fail "rows after Cancel: $(rows_of)"; return; }
     mapping_size_is 0 || { e2e_fail "mapping.mp is $(mapping_size) bytes after Cancel"; return; }
     # Capture is off: keys reach other windows again.
-    e2e_start_recorder || return
+    start_recorder || return
     e2e_keys down Control_L tap t up Control_L tap a || { e2e_fail "xkeys failed"; return; }
     wait_for 10 e2e_typed_ends_in_a || { e2e_fail "keys still captured: '$(e2e_typed)'"; return; }
     e2e_pass

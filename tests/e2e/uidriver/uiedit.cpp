@@ -8,6 +8,8 @@
 //                                 (CBN_SELCHANGE), as choosing it with the mouse does
 //   comboitems HWND ID            the entries of combo box ID, one per line
 //   settext HWND ID TEXT          sets the text of child ID and tells the dialog (EN_CHANGE)
+//   children HWND                 every child window in template order: id<TAB>class<TAB>"text"
+//                                 (statics without an id show as -1)
 #include <windows.h>
 
 #include <cstdio>
@@ -47,10 +49,26 @@ void Notify(HWND dialog, int id, HWND control, WORD code)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
 }
 
+BOOL CALLBACK PrintChild(HWND child, LPARAM parent)
+{
+    if (GetParent(child) != reinterpret_cast<HWND>(parent))
+        return TRUE; // only the dialog's own controls, not a combo box's parts
+    char className[256];
+    char text[TextSize];
+    className[0] = '\0';
+    GetClassNameA(child, className, sizeof className);
+    text[0] = '\0';
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 3000,
+                        &result);
+    std::printf("%d\t%s\t\"%s\"\n", static_cast<int>(GetWindowLongA(child, GWL_ID)), className, text);
+    return TRUE;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: uiedit rect|center HWND [ID] | comboselect HWND ID TEXT | comboitems HWND ID |"
-                         " settext HWND ID TEXT\n");
+                         " settext HWND ID TEXT | children HWND\n");
     return 2;
 }
 
@@ -111,6 +129,13 @@ int main(int argc, char** argv)
                 return 1;
             std::printf("%s\n", text);
         }
+        return 0;
+    }
+    if (!std::strcmp(command, "children") && argc == 3) {
+        HWND dialog = Window(argv[2]);
+        if (!IsWindow(dialog))
+            return 1;
+        EnumChildWindows(dialog, PrintChild, reinterpret_cast<LPARAM>(dialog));
         return 0;
     }
     if (!std::strcmp(command, "settext") && argc == 5) {
