@@ -30,7 +30,15 @@ Q_BOX=""
 Q_MENU=""
 Q_CODE=""
 
-ui() { wine "$Q_UIDRIVER" "$@" 2>/dev/null | tr -d '\r'; }
+# Keeps uidriver's exit code (a pipe into tr would lose it).
+ui() {
+    local out rc
+    out=$(wine "$Q_UIDRIVER" "$@" 2>/dev/null)
+    rc=$?
+    out=${out//$'\r'/}
+    [ -n "$out" ] && printf '%s\n' "$out"
+    return $rc
+}
 
 q_regedit() {
     local file=$E2E_ARTIFACTS/desktop.reg
@@ -50,15 +58,11 @@ q_regedit() {
     wine regedit /s "$(e2e_winpath "$file")" >/dev/null 2>&1
 }
 
-q_suite_end() {
-    local status=$?
-    e2e_end_case
+q_desktop_off() {
     q_regedit off
-    WINEPREFIX=$E2E_PREFIX wineserver -w >/dev/null 2>&1
-    (exit "$status")
-    e2e_cleanup
+    wineserver -w >/dev/null 2>&1
 }
-trap q_suite_end EXIT
+e2e_on_exit q_desktop_off
 
 q_require() {
     [ -n "$Q_UIDRIVER" ] || { e2e_fail "uidriver.exe is not built"; return 1; }
@@ -82,7 +86,7 @@ q_dialog() {
     wait_for 20 q_find_dialog "$title" || { e2e_fail "no main dialog titled \"$title\""; return 1; }
 }
 q_no_dialog() {
-    ! ui find '#32770' "$EnabledTitle" >/dev/null && ! ui find '#32770' "$DisabledTitle" >/dev/null
+    ! ui findvisible '#32770' "$EnabledTitle" >/dev/null && ! ui findvisible '#32770' "$DisabledTitle" >/dev/null
 }
 
 q_find_box() { Q_BOX=$(ui findvisible '#32770' "$1") && [ -n "$Q_BOX" ]; }

@@ -1,0 +1,196 @@
+#!/bin/bash
+# Quillon.exe's main dialog: deleting and editing rows, the record limit, the
+# ways to close it and the ways to end the program.
+set -u
+. "$(dirname "$0")/../lib.sh"
+. "$(dirname "$0")/../uidriver/quillon.sh"
+
+SixChanges='keys=65 action=ChangeKey target=66
+keys=67 action=ChangeKey target=68
+keys=69 action=ChangeKey target=70
+keys=71 action=ChangeKey target=72
+keys=73 action=ChangeKey target=74
+keys=75 action=ChangeKey target=76'
+
+q_typed_ends() { case "$(e2e_typed)" in *"$1") return 0 ;; esac; return 1; }
+# Taps KEY and checks what the recorder got for it.
+q_key_gives() {
+    local before
+    before=$(e2e_typed)
+    e2e_keys tap "$1" && e2e_sync || return 1
+    [ "$(e2e_typed)" = "$before$2" ]
+}
+
+case_delete_selected() {
+    e2e_case "deleting selected rows removes exactly those records, and the library follows"
+    printf '%s\n' "$SixChanges" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    q_start || return
+    q_dialog || return
+    wait_for 10 q_records_are "$E2E_WORK/mapping.mp" 6 || { e2e_fail "no six records to start from"; return; }
+    # Two adjacent rows and the last one.
+    ui select "$Q_DIALOG" 1016 1,2,5 || { e2e_fail "could not select rows"; return; }
+    ui click "$Q_DIALOG" 1020
+    local rows
+    rows=$(printf '%s\t%s\n' A "Change Key To:  B" G "Change Key To:  H" I "Change Key To:  J")
+    wait_for 10 q_rows_are "$rows" || { q_rows >"$E2E_CASE_DIR/rows.txt"; e2e_fail "rows after delete (rows.txt)"; return; }
+    wait_for 10 q_records_are "$E2E_WORK/mapping.mp" 3 ||
+        { e2e_fail "the file holds $(q_records "$E2E_WORK/mapping.mp") records"; return; }
+    printf '%s\n' "$SixChanges" | sed -n '1p;4p;5p' | "$(e2e_tool mkmapping)" "$E2E_CASE_DIR/expected.mp" ||
+        { e2e_fail "mkmapping failed"; return; }
+    cmp -s "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
+        { e2e_fail "the file does not hold records 0, 3 and 4 in order"; return; }
+
+    e2e_start_recorder || return
+    q_key_gives c c || { e2e_fail "deleted C still acts: typed '$(e2e_typed)'"; return; }
+    q_key_gives k k || { e2e_fail "deleted K still acts: typed '$(e2e_typed)'"; return; }
+    q_key_gives a b || { e2e_fail "kept A does not act: typed '$(e2e_typed)'"; return; }
+    q_key_gives g h || { e2e_fail "kept G does not act: typed '$(e2e_typed)'"; return; }
+
+    # With nothing selected the table is still written: a removed file comes back whole.
+    rm -f "$E2E_WORK/mapping.mp"
+    ui select "$Q_DIALOG" 1016 "" || { e2e_fail "could not clear the selection"; return; }
+    ui click "$Q_DIALOG" 1020
+    wait_for 10 cmp -s "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
+        { e2e_fail "deleting nothing did not write the table"; return; }
+    q_rows_are "$rows" || { e2e_fail "deleting nothing changed the rows"; return; }
+    e2e_pass
+}
+
+q_chooser() { Q_CHOOSER=$(ui findvisible '#32770' "Choose a function for the selected Key or Key Combination...") && [ -n "$Q_CHOOSER" ]; }
+
+case_edit_selected() {
+    e2e_case "editing the selected row keeps its place and keys; Cancel changes nothing"
+    printf '%s\n' "$SixChanges" | sed -n '1,3p' | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/before.mp"
+    q_start || return
+    q_dialog || return
+    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select a row"; return; }
+    ui click "$Q_DIALOG" 1032
+    wait_for 20 q_chooser || { e2e_fail "the action chooser did not open"; return; }
+    [ "$(ui owner "$Q_CHOOSER")" = "$Q_DIALOG" ] || { e2e_fail "the chooser is not owned by the dialog"; return; }
+    ui click "$Q_CHOOSER" 2
+    wait_for 10 eval '! q_chooser' || { e2e_fail "Cancel did not close the chooser"; return; }
+    cmp -s "$E2E_CASE_DIR/before.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "Cancel changed the file"; return; }
+
+    ui click "$Q_DIALOG" 1032
+    wait_for 20 q_chooser || { e2e_fail "the action chooser did not open again"; return; }
+    ui click "$Q_CHOOSER" 1029 # Completely BLOCK Key
+    ui click "$Q_CHOOSER" 1
+    local rows
+    rows=$(printf '%s\t%s\n' A "Change Key To:  B" C "Completely BLOCK Key! " E "Change Key To:  F")
+    wait_for 10 q_rows_are "$rows" || { q_rows >"$E2E_CASE_DIR/rows.txt"; e2e_fail "rows after edit (rows.txt)"; return; }
+    wait_for 10 q_records_are "$E2E_WORK/mapping.mp" 3 || { e2e_fail "the file lost records"; return; }
+    # Records 0 and 2 and the keys of record 1 stay; record 1's action is BlockKey.
+    cmp -s -n 3257 "$E2E_CASE_DIR/before.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "record 0 changed"; return; }
+    cmp -s -i 6514 "$E2E_CASE_DIR/before.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "record 2 changed"; return; }
+    cmp -s -i 3257 -n 256 "$E2E_CASE_DIR/before.mp" "$E2E_WORK/mapping.mp" ||
+        { e2e_fail "editing changed the keys of record 1"; return; }
+    [ "$(od -An -tu1 -j $((3257 + 256)) -N1 "$E2E_WORK/mapping.mp" | tr -d ' ')" = 5 ] ||
+        { e2e_fail "record 1 is not a BlockKey record"; return; }
+    e2e_start_recorder || return
+    q_key_gives c "" || { e2e_fail "the edited C is not blocked: typed '$(e2e_typed)'"; return; }
+    e2e_pass
+}
+
+case_record_limit() {
+    e2e_case "with 300 combinations Add says so and opens no wizard"
+    local i
+    for i in $(seq 1 300); do echo "keys=$((65 + i % 26)) action=BlockKey"; done | e2e_mapping ||
+        { e2e_fail "mkmapping failed"; return; }
+    q_start || return
+    q_dialog || return
+    ui click "$Q_DIALOG" 1019
+    q_box "Too many key combinations :)" || return
+    [ "$(q_box_text)" = "You have reached the maximum limit of allowed key combinations. Please remove some of key combinations before trying to add some more." ] ||
+        { e2e_fail "text: $(q_box_text)"; return; }
+    [ "$(ui owner "$Q_BOX")" = "$Q_DIALOG" ] || { e2e_fail "the message is not owned by the dialog"; return; }
+    q_answer 1
+    ui send "$Q_DIALOG" 0 0 0 >/dev/null
+    ui findvisible '#32770' "How do you want to select the key/key combination?" >/dev/null &&
+        { e2e_fail "the wizard opened"; return; }
+    e2e_pass
+}
+
+q_dialog_gone() { ! ui findvisible '#32770' "$EnabledTitle" >/dev/null; }
+
+case_closing_the_dialog() {
+    e2e_case "Hide, Enter, Escape, minimise and the close box end the dialog; the program runs on"
+    q_start || return
+    local way
+    for way in "273 1022 0" "273 1 0" "273 2 0" "274 61472 0" "274 61536 0"; do
+        q_dialog || return
+        # shellcheck disable=SC2086
+        ui post "$Q_DIALOG" $way
+        wait_for 10 q_dialog_gone || { e2e_fail "message $way did not end the dialog"; return; }
+        e2e_pid_alive "$Q_PID" || { e2e_fail "message $way ended the program"; return; }
+        q_tray_is 1 || { e2e_fail "no tray icon after $way"; return; }
+        ui tray "$Q_MAIN" 514
+    done
+    q_dialog || return
+    # A real Escape key, once a click on its caption has given the dialog the focus.
+    local left top right bottom
+    read -r left top right bottom <<<"$(ui rect "$Q_DIALOG")"
+    e2e_xdotool mousemove $((left + 60)) $((top + 8)) click 1
+    e2e_xdotool key Escape
+    wait_for 10 q_dialog_gone || { e2e_fail "the Escape key did not end the dialog"; return; }
+    e2e_pid_alive "$Q_PID" || { e2e_fail "Escape ended the program"; return; }
+    e2e_pass
+}
+
+case_terminate() {
+    e2e_case "Terminate Application asks about autorun and ends with 0; Yes keeps the value"
+    q_start || return
+    q_dialog || return
+    wait_for 10 eval '[ -n "$(q_autorun)" ]' || { e2e_fail "no autorun value at start"; return; }
+    ui click "$Q_DIALOG" 1021
+    q_box "Autoload at start-up?" || return
+    q_answer 6
+    q_wait_exit
+    [ "$Q_CODE" = 0 ] || { e2e_fail "exit code $Q_CODE"; return; }
+    [ -n "$(q_autorun)" ] || { e2e_fail "Yes removed the autorun value"; return; }
+    e2e_pass
+}
+
+case_tray_exit() {
+    e2e_case "the tray menu's Exit asks about autorun and ends with 0"
+    q_start /background || return
+    q_tray_menu || return
+    q_menu_pick last
+    q_box "Autoload at start-up?" || return
+    q_answer 6
+    q_wait_exit
+    [ "$Q_CODE" = 0 ] || { e2e_fail "exit code $Q_CODE"; return; }
+    e2e_pass
+}
+
+case_close_from_outside() {
+    e2e_case "WM_CLOSE from outside ends the program with 0 and no question"
+    q_start /background || return
+    ui post "$Q_MAIN" 16 0 0
+    q_wait_exit
+    [ "$Q_CODE" = 0 ] || { e2e_fail "exit code $Q_CODE (a question box may be waiting)"; return; }
+    e2e_pass
+}
+
+case_long_payload() {
+    e2e_case "a 2999-character text shows cut to the row's 3000-character buffer"
+    local text
+    text=$(head -c 2999 /dev/zero | tr '\0' 'x')
+    echo "keys=65 action=TypeText text=\"$text\"" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    q_start || return
+    q_dialog || return
+    local function
+    function=$(q_rows | cut -f2)
+    [ "${#function}" = 2999 ] || { e2e_fail "the function text has ${#function} characters"; return; }
+    [ "$function" = "Type Text: ${text:0:2988}" ] || { e2e_fail "the function text is not the cut text"; return; }
+    e2e_pass
+}
+
+case_delete_selected
+case_edit_selected
+case_record_limit
+case_closing_the_dialog
+case_terminate
+case_tray_exit
+case_close_from_outside
+case_long_payload
