@@ -57,6 +57,22 @@ TEST_F(LibraryTest, StartupSetsDefaultsAndLoadsTheFileBesideTheProgram)
     EXPECT_EQ(1, Feed(KeyRemapProc, 65, 0));
 }
 
+TEST_F(LibraryTest, WithoutAFileEveryKeyPassesFromTheZeroStateOfALoadedLibrary)
+{
+    for (const char* content : {"", "damaged"}) {
+        SCOPED_TRACE(content[0] ? "damaged file" : "no file");
+        std::memset(&Hook, 0, sizeof Hook); // as the DLL's static state is at load
+        Typer.started = false;
+        Launches.started = false;
+        if (content[0])
+            Write(std::vector<char>(content, content + 7));
+        Start();
+        EXPECT_EQ(0, Hook.table.count);
+        for (int vk : {0, 65, 162})
+            EXPECT_EQ(Passed, Feed(KeyRemapProc, vk, 0)) << vk;
+    }
+}
+
 TEST_F(LibraryTest, ReloadFollowsTheFileAndKeepsTheTableWhenItIsGoneOrDamaged)
 {
     Write(FileWith({Record({65}, BlockKey)}));
