@@ -154,13 +154,40 @@ BOOL ChooseApplicationFile(HWND owner, char* path, DWORD capacity) {
     return GetOpenFileNameA(&dialog);
 }
 
+namespace {
+
+bool IsGroupBox(HWND window) {
+    char className[16];
+    if (GetClassNameA(window, className, sizeof className) == 0 || lstrcmpiA(className, "Button") != 0) {
+        return false;
+    }
+    return (GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// A group box's inside is transparent: a control drawn in it is what lies at
+// the point. Wine's RealChildWindowFromPoint stops at the box itself, so the
+// siblings below it are searched here.
+HWND LookThroughGroupBox(HWND box, POINT screenPoint) {
+    for (HWND sibling = GetWindow(box, GW_HWNDNEXT); sibling != nullptr;
+         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        RECT rect;
+        if (!IsWindowVisible(sibling) || IsGroupBox(sibling) || !GetWindowRect(sibling, &rect)) continue;
+        if (PtInRect(&rect, screenPoint)) return sibling;
+    }
+    return box;
+}
+
+} // namespace
+
 int ControlUnderPointer(HWND window, int depth) {
     if (depth == ControlSearchDepth) return NoControl;
-    POINT point;
-    if (!GetCursorPos(&point)) return NoControl;
+    POINT screenPoint;
+    if (!GetCursorPos(&screenPoint)) return NoControl;
+    POINT point = screenPoint;
     ScreenToClient(window, &point);
     HWND child = RealChildWindowFromPoint(window, point);
     if (child == nullptr) return NoControl;
+    if (child != window && IsGroupBox(child)) child = LookThroughGroupBox(child, screenPoint);
     int id = static_cast<int>(GetWindowLongA(child, GWL_ID));
     // Statics without an id: their own child search ends at the depth limit.
     if (id == -1 || id == 0xFFFF) return ControlUnderPointer(child, depth + 1);
