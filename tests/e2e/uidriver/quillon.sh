@@ -60,7 +60,8 @@ q_regedit() {
 
 q_desktop_off() {
     q_regedit off
-    wineserver -w >/dev/null 2>&1
+    # Written to disk before the harness stops the server.
+    timeout 20 wineserver -w >/dev/null 2>&1
 }
 e2e_on_exit q_desktop_off
 
