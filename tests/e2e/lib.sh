@@ -30,6 +30,7 @@
 #                         skipped end-to-end case proves nothing)
 # Waiting (never a bare sleep):
 #   wait_for SECS CMD...  polls CMD every 0.1 s until it succeeds; 1 on timeout
+#                         (SECS may have decimals); CMD's output is dropped
 #   wait_gone SECS PID    waits until the process has ended
 # Programs:
 #   e2e_binary NAME       path of a built Windows binary in the cross build ('' if none)
@@ -82,6 +83,13 @@ E2E_SUITE=$(basename "$0" .sh)
 E2E_ARTIFACTS=$QUILLON_CROSS_BUILD/e2e-artifacts/$E2E_SUITE
 E2E_WORKROOT=$QUILLON_CROSS_BUILD/e2e-work/$E2E_SUITE
 E2E_PREFIX=$QUILLON_CROSS_BUILD/e2e-prefix
+# One suite at a time per cross build: its prefix, artifacts and work dirs are
+# shared, and wineserver -k would end the other suite's programs.
+exec 8>"$E2E_PREFIX.lock"
+flock -w 900 8 || {
+    echo "e2e: $E2E_PREFIX stayed busy for 15 minutes" >&2
+    exit 1
+}
 rm -rf "$E2E_ARTIFACTS" "$E2E_WORKROOT"
 mkdir -p "$E2E_ARTIFACTS" "$E2E_WORKROOT"
 E2E_SUITE_LOG=$E2E_ARTIFACTS/suite.log
@@ -90,6 +98,7 @@ E2E_SUITE_LOG=$E2E_ARTIFACTS/suite.log
 e2e_case_name=""
 e2e_case_state=""   # open, passed or failed
 e2e_case_message=""
+e2e_case_number=0
 e2e_passed=0
 e2e_failed=0
 e2e_pids=()         # background processes of the current case
@@ -109,7 +118,10 @@ e2e_log() {
 wait_for() {
     local timeout=$1
     shift
-    local deadline=$(($(date +%s%N) + timeout * 1000000000))
+    # Whole and decimal seconds in nanoseconds, in bash's 64-bit arithmetic.
+    local whole=${timeout%%.*} fraction=0
+    [ "$whole" = "$timeout" ] || fraction=${timeout#*.}000000000
+    local deadline=$(($(date +%s%N) + ${whole:-0} * 1000000000 + 10#${fraction:0:9}))
     while :; do
         "$@" >/dev/null 2>&1 && return 0
         [ "$(date +%s%N)" -ge "$deadline" ] && return 1
@@ -302,7 +314,8 @@ e2e_case() {
     e2e_case_state=open
     e2e_case_message=""
     local slug
-    slug=$(printf '%s' "$1" | tr -c 'A-Za-z0-9_.-' '_' | cut -c1-60)
+    e2e_case_number=$((e2e_case_number + 1))
+    slug=$(printf '%02d_%s' "$e2e_case_number" "$1" | tr -c 'A-Za-z0-9_.-' '_' | cut -c1-64)
     E2E_CASE_DIR=$E2E_ARTIFACTS/$slug
     E2E_WORK=$E2E_WORKROOT/$slug
     E2E_RECORDER_LOG=""
@@ -403,9 +416,6 @@ e2e_prefix_ready() { [ -f "$E2E_PREFIX/system.reg" ] && [ -f "$E2E_PREFIX/.quill
 
 e2e_make_prefix() {
     export WINEPREFIX=$E2E_PREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    # One suite at a time in this prefix: wineserver -k would end the other's programs.
-    exec 8>"$E2E_PREFIX.lock"
-    flock -w 900 8 || { echo "e2e: $E2E_PREFIX is busy" >&2; return 1; }
     E2E_PREFIX_LOCKED=1
     if ! e2e_prefix_ready; then
         e2e_log "making the Wine prefix $E2E_PREFIX"
