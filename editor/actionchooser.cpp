@@ -16,14 +16,16 @@ const int NoControl = -2;
 const int ControlSearchDepth = 10;
 
 struct ActionChooserModule {
-    int currentChoice;
-    UINT_PTR helpTimer;
-    bool opening;           // commands sent by the opening steps are not the user's
-    int lastHelpId;         // kept across openings
-    char chosenPath[PayloadSize];
+    int currentChoice = DisableCombination;
+    UINT_PTR helpTimer = 0;
+    bool opening = false;   // commands sent by the opening steps are not the user's
+    int lastHelpId = -20;   // kept across openings; no control has this id
+    char chosenPath[PayloadSize] = {};
+    char argument[PayloadSize] = {};
+    ActionChooserOpening view = {};
 };
 
-ActionChooserModule Chooser = {DisableCombination, 0, false, -20, {}};
+ActionChooserModule Chooser;
 
 void ApplyEnableRules(HWND dialog) {
     for (int id : ChoiceControls) {
@@ -47,7 +49,7 @@ void Open(HWND dialog) {
     Chooser.helpTimer = SetTimer(dialog, HelpTimerId, HelpTimerPeriod, nullptr);
     CheckDlgButton(dialog, IDC_DISABLE_ACTION, BST_CHECKED);
 
-    static ActionChooserOpening view; // 3 KB of text: off the stack
+    ActionChooserOpening& view = Chooser.view;
     PrepareActionChooser(&PendingCombination, &view);
     Chooser.currentChoice = view.currentChoice;
     if (view.setFinish) EnableWindow(GetDlgItem(dialog, IDOK), view.finishEnabled ? TRUE : FALSE);
@@ -79,9 +81,8 @@ void End(HWND dialog, INT_PTR result) {
 }
 
 void Finish(HWND dialog) {
-    static char argument[PayloadSize];
-    ReadArgument(dialog, argument, PayloadSize);
-    FinishChoice(Chooser.currentChoice, argument, Checked(dialog, IDC_WITH_CTRL), Checked(dialog, IDC_WITH_ALT),
+    ReadArgument(dialog, Chooser.argument, PayloadSize);
+    FinishChoice(Chooser.currentChoice, Chooser.argument, Checked(dialog, IDC_WITH_CTRL), Checked(dialog, IDC_WITH_ALT),
                  Checked(dialog, IDC_WITH_SHIFT));
     End(dialog, IDOK);
 }
@@ -94,9 +95,8 @@ void OtherCommand(HWND dialog, int id) {
         SetDlgItemTextA(dialog, IDC_PATH_EDIT, Chooser.chosenPath);
     }
     ApplyEnableRules(dialog);
-    static char argument[PayloadSize];
-    ReadArgument(dialog, argument, PayloadSize);
-    EnableWindow(GetDlgItem(dialog, IDOK), FinishRule(Chooser.currentChoice, argument) ? TRUE : FALSE);
+    ReadArgument(dialog, Chooser.argument, PayloadSize);
+    EnableWindow(GetDlgItem(dialog, IDOK), FinishRule(Chooser.currentChoice, Chooser.argument) ? TRUE : FALSE);
 }
 
 void ShowQuickHelp(HWND dialog) {
