@@ -6,8 +6,6 @@
 #include "resource.h"
 #include "shell.h"
 
-void BindKeyRemapProc(); // main.cpp
-
 namespace {
 
 struct MainWindowState {

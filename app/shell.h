@@ -31,6 +31,8 @@ extern HHOOK HookHandle;
 void EnsureSingleInstance();
 void RegisterMainWindowClass(HINSTANCE instance);
 bool InitShell(HINSTANCE instance);
+// Binds KeyRemapProc from HookLibrary (while MainWindow is created); ends the process on failure.
+void BindKeyRemapProc();
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 void InstallHook();

@@ -72,8 +72,11 @@ case_edit_selected() {
     wait_for 10 eval '! q_chooser' || { e2e_fail "Cancel did not close the chooser"; return; }
     cmp -s "$E2E_CASE_DIR/before.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "Cancel changed the file"; return; }
 
-    ui click "$Q_DIALOG" 1032
-    wait_for 20 q_chooser || { e2e_fail "the action chooser did not open again"; return; }
+    # A double click on the row (the first below the list's header) opens it too.
+    local left top right bottom
+    read -r left top right bottom <<<"$(ui rect "$Q_DIALOG" 1016)"
+    e2e_xdotool mousemove $((left + 40)) $((top + 40)) click --repeat 2 --delay 80 1
+    wait_for 20 q_chooser || { e2e_fail "a double click did not open the action chooser"; return; }
     ui click "$Q_CHOOSER" 1029 # Completely BLOCK Key
     ui click "$Q_CHOOSER" 1
     local rows

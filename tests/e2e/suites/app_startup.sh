@@ -34,6 +34,19 @@ case_dialog_at_start() {
     [ "$(ui text "$Q_DIALOG" 1019)" = "Add New Key Combination" ] || { e2e_fail "button 1019 text"; return; }
     [ "$(ui text "$Q_DIALOG" 1021)" = "Terminate Application" ] || { e2e_fail "button 1021 text"; return; }
     [ "$(ui visible "$Q_MAIN")" = 0 ] || { e2e_fail "the main window is visible"; return; }
+    # Caption, system menu, minimise box, own taskbar button; a report view
+    # where several rows can be selected; columns of 200 pixels.
+    local style exstyle
+    read -r style exstyle <<<"$(ui style "$Q_DIALOG")"
+    [ $((style & 0x00CA0000)) = $((0x00CA0000)) ] && [ $((exstyle & 0x40000)) = $((0x40000)) ] ||
+        { e2e_fail "dialog style $style $exstyle"; return; }
+    read -r style exstyle <<<"$(ui style "$Q_DIALOG" 1016)"
+    [ $((style & 0x3)) = 1 ] && [ $((style & 0x4)) = 0 ] || { e2e_fail "list view style $style"; return; }
+    local column
+    for column in 0 1; do
+        [ "$(ui colwidth "$Q_DIALOG" 1016 "$column")" = 200 ] ||
+            { e2e_fail "column $column is $(ui colwidth "$Q_DIALOG" 1016 "$column") pixels wide"; return; }
+    done
     q_tray_is 1 || { e2e_fail "no tray icon"; return; }
     e2e_screenshot main-dialog
     cp "$E2E_CASE_DIR/main-dialog.png" "$E2E_ARTIFACTS/main-dialog.png"

@@ -20,9 +20,10 @@
 //   trayhas HWND                  1 if the shell holds tray icon 110 of HWND, else 0
 //   traydelete HWND               removes tray icon 110 of HWND from the shell
 //   rows HWND ID                  rows of list view ID, one "col0<TAB>col1" line each
+//   colwidth HWND ID COLUMN       width in pixels of a column of list view ID
 //   select HWND ID ROWS           selects exactly the rows (comma list, "" = none) of list view ID
 //   style HWND [ID]               window style and extended style in hex
-//   rect HWND                     screen rectangle: left top right bottom
+//   rect HWND [ID]                screen rectangle: left top right bottom
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -325,6 +326,14 @@ int main(int argc, char** argv)
     }
     if (!std::strcmp(command, "rows") && args == 2)
         return Rows(Target(argc, argv, 2));
+    if (!std::strcmp(command, "colwidth") && args == 3) {
+        HWND list = Target(argc, argv, 2);
+        if (!list)
+            return 1;
+        std::printf("%d\n", static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH,
+                                                           static_cast<WPARAM>(Number(argv[4])), 0)));
+        return 0;
+    }
     if (!std::strcmp(command, "select") && args == 3)
         return Select(Target(argc, argv, 2), argv[4]);
     if (!std::strcmp(command, "style") && args >= 1) {
@@ -335,9 +344,9 @@ int main(int argc, char** argv)
                     static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
         return 0;
     }
-    if (!std::strcmp(command, "rect") && args == 1) {
+    if (!std::strcmp(command, "rect") && args >= 1) {
         RECT rect;
-        if (!GetWindowRect(Window(argv[2]), &rect))
+        if (!GetWindowRect(Target(argc, argv, 2), &rect))
             return 1;
         std::printf("%ld %ld %ld %ld\n", static_cast<long>(rect.left), static_cast<long>(rect.top),
                     static_cast<long>(rect.right), static_cast<long>(rect.bottom));
