@@ -294,18 +294,16 @@ e2e_end_case() {
         e2e_record FAIL
         ;;
     esac
-    e2e_release_keys
     e2e_stop_wine
+    e2e_release_keys
     e2e_case_name=""
 }
 
-# A case that fails with a key held must not leave it down for the next one.
+# A case that fails with a key held must not leave it down for the next one;
+# released once no Windows program is left to see it.
 e2e_release_keys() {
     [ -n "${E2E_XKEYS:-}" ] || return 0
-    local key
-    for key in Shift_L Shift_R Control_L Control_R Alt_L Alt_R Super_L; do
-        "$E2E_XKEYS" up "$key" >/dev/null 2>&1
-    done
+    "$E2E_XKEYS" up Shift_L up Shift_R up Control_L up Control_R up Alt_L up Alt_R up Super_L >/dev/null 2>&1
 }
 
 e2e_case() {
