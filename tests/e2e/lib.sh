@@ -44,7 +44,9 @@
 #   e2e_start_hookhost [ARGS]  hookhost.exe (Quillhook.dll from $E2E_WORK, with
 #                         --log $E2E_CASE_DIR/hook.log); waits until hooked
 #   e2e_start_recorder    recorder.exe logging to $E2E_RECORDER_LOG; waits
-#                         until its window has the focus
+#                         until its window has the focus (later it lets others
+#                         take the focus: menus and dialogs under test)
+#   e2e_focus_recorder    makes the recorder take the focus again; waits for it
 #   e2e_stop_wine         ends every Wine process of the prefix (wineserver -k)
 # Keys (XTEST, like a physical keyboard; only reach hooks while a Wine window
 # has the focus):
@@ -202,6 +204,23 @@ e2e_start_recorder() {
         e2e_fail "recorder.exe never got the focus"
         return 1
     fi
+    e2e_pointer_to_recorder
+}
+
+# Without a window manager X hands the keys to the window under the pointer.
+e2e_pointer_to_recorder() {
+    local window
+    window=$(xdotool search --pid "$E2E_RECORDER_PID" --name '^Quillon e2e recorder$' 2>/dev/null | head -n 1)
+    [ -n "$window" ] && xdotool mousemove --window "$window" 60 60 >/dev/null 2>&1
+    return 0
+}
+
+e2e_focus_recorder() {
+    local ready=$E2E_CASE_DIR/recorder.ready
+    rm -f "$ready"
+    e2e_pointer_to_recorder
+    : >"$ready.focus"
+    wait_for 20 e2e_file_nonempty "$ready" || { e2e_fail "recorder.exe did not get the focus back"; return 1; }
 }
 
 e2e_stop_wine() {

@@ -1,6 +1,9 @@
 // recorder.exe LOG READY: a visible window that takes the focus and logs every
 // key message it receives, one flushed line each, so the harness can poll the
 // log. READY is written once the window is foreground and has the focus.
+// After that it leaves the focus to whoever takes it (a menu or dialog under
+// test), until the file READY.focus appears: then it takes the focus again,
+// deletes that file and writes READY anew.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,7 +17,8 @@ const int LineSize = 160;
 struct RecorderState {
     std::FILE* log;
     char readyPath[MAX_PATH];
-    int readyWritten;
+    char requestPath[MAX_PATH + 8];
+    int wantFocus;
     HWND window;
     char shown[ShownLines][LineSize]; // the last lines, painted for screenshots
     int shownNext;
@@ -70,21 +74,29 @@ void RecordKey(UINT message, WPARAM wParam, LPARAM lParam)
 // Ready only when the keys of the X server really come to this window.
 void CheckFocus(HWND window)
 {
+    if (GetFileAttributesA(Recorder.requestPath) != INVALID_FILE_ATTRIBUTES) {
+        DeleteFileA(Recorder.requestPath);
+        Recorder.wantFocus = 1;
+    }
+    if (!Recorder.wantFocus)
+        return;
     int focused = GetForegroundWindow() == window && GetFocus() == window;
     if (!focused) {
+        // Without a window manager X gives the keys to the window under the
+        // pointer: on top is where they arrive.
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        BringWindowToTop(window);
         SetForegroundWindow(window);
         SetActiveWindow(window);
         SetFocus(window);
         return;
     }
-    if (Recorder.readyWritten || Recorder.readyPath[0] == 0)
-        return;
     std::FILE* ready = std::fopen(Recorder.readyPath, "w");
     if (!ready)
         return;
     std::fprintf(ready, "focused\n");
     std::fclose(ready);
-    Recorder.readyWritten = 1;
+    Recorder.wantFocus = 0;
     Record("ready");
 }
 
@@ -143,6 +155,8 @@ int main(int argc, char** argv)
         return 2;
     }
     std::snprintf(Recorder.readyPath, sizeof Recorder.readyPath, "%s", argv[2]);
+    std::snprintf(Recorder.requestPath, sizeof Recorder.requestPath, "%s.focus", Recorder.readyPath);
+    Recorder.wantFocus = 1;
 
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA windowClass = {};

@@ -63,6 +63,25 @@ EOF_MAP
     e2e_pass
 }
 
+case_recorder_yields_focus() {
+    e2e_case "The recorder leaves the focus to a newer window and takes it back when asked"
+    e2e_start_hookhost --no-library || return
+    e2e_start_recorder || return
+    local other=$E2E_CASE_DIR/other.log
+    e2e_wine recorder.exe "$(e2e_winpath "$other")" "$(e2e_winpath "$E2E_CASE_DIR/other.ready")"
+    wait_for 30 e2e_file_nonempty "$E2E_CASE_DIR/other.ready" || { e2e_fail "the second window never got the focus"; return; }
+    e2e_keys tap x || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 grep -q '^WM_CHAR code=120 ' "$other" || { e2e_fail "x did not reach the newer window"; return; }
+    # The pointer elsewhere must not keep the keys from the recorder.
+    e2e_xdotool mousemove 1000 700 || { e2e_fail "xdotool failed"; return; }
+    e2e_focus_recorder || return
+    e2e_keys tap y || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is y || { e2e_fail "the recorder got '$(e2e_typed)', not 'y'"; return; }
+    grep -q '^WM_CHAR code=121 ' "$other" && { e2e_fail "y reached the newer window too"; return; }
+    e2e_pass
+}
+
 case_mkmapping_layout
 case_xtest_reaches_hook
 case_right_control_is_right
+case_recorder_yields_focus
