@@ -1,7 +1,7 @@
 #!/bin/bash
 # Builds every preset and runs every test: native unit tests (ASan+UBSan),
-# the ThreadSanitizer build, the Windows build's tests under Wine, and the
-# end-to-end suites that drive the real Quillon.exe under Wine and Xvfb.
+# the ThreadSanitizer build, the Windows build's tests under Wine, a smoke run
+# of the fuzz targets, and the end-to-end suites that drive the real Quillon.exe under Wine and Xvfb.
 # Installs what is missing with apt-get when run as root.
 set -u
 cd "$(dirname "$0")/.."
@@ -26,6 +26,8 @@ preset() {
 step preset native
 step preset native-tsan
 step preset cross
+# Fuzz targets, a short fixed number of runs each from the seed corpus.
+step preset fuzz
 # The end-to-end suites need both builds: Windows binaries and native tools.
 if [ -x build/cross/Quillon.exe ] && [ -d build/native ]; then
     step env QUILLON_CROSS_BUILD="$PWD/build/cross" QUILLON_NATIVE_BUILD="$PWD/build/native" \
