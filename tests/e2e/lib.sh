@@ -179,6 +179,8 @@ e2e_wine() {
 }
 
 e2e_file_nonempty() { [ -s "$1" ]; }
+# A program that ends before it is ready need not be waited for.
+e2e_ready_or_gone() { [ -s "$1" ] || ! kill -0 "$2" 2>/dev/null; }
 
 e2e_start_hookhost() {
     [ -f "$E2E_WORK/hookhost.exe" ] || { e2e_fail "hookhost.exe is not built"; return 1; }
@@ -187,7 +189,7 @@ e2e_start_hookhost() {
     rm -f "$ready"
     e2e_wine hookhost.exe --ready "$(e2e_winpath "$ready")" --log "$(e2e_winpath "$E2E_CASE_DIR/hook.log")" "$@"
     E2E_HOOKHOST_PID=$E2E_LAST_PID
-    if ! wait_for 30 e2e_file_nonempty "$ready"; then
+    if ! wait_for 30 e2e_ready_or_gone "$ready" "$E2E_HOOKHOST_PID" || [ ! -s "$ready" ]; then
         e2e_fail "hookhost.exe did not install its hook: $(tail -n 3 "$E2E_CASE_DIR/hookhost.exe.out" 2>/dev/null)"
         return 1
     fi
@@ -200,7 +202,7 @@ e2e_start_recorder() {
     : >"$E2E_RECORDER_LOG"
     e2e_wine recorder.exe "$(e2e_winpath "$E2E_RECORDER_LOG")" "$(e2e_winpath "$ready")"
     E2E_RECORDER_PID=$E2E_LAST_PID
-    if ! wait_for 30 e2e_file_nonempty "$ready"; then
+    if ! wait_for 30 e2e_ready_or_gone "$ready" "$E2E_RECORDER_PID" || [ ! -s "$ready" ]; then
         e2e_fail "recorder.exe never got the focus"
         return 1
     fi
@@ -238,7 +240,7 @@ e2e_stop_wine() {
 e2e_no_wineserver() {
     local dir comm
     for dir in /proc/[0-9]*; do
-        comm=$(cat "$dir/comm" 2>/dev/null) || continue
+        read -r comm 2>/dev/null <"$dir/comm" || continue
         case "$comm" in
         wineserver*) ;;
         *) continue ;;
