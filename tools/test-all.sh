@@ -1,19 +1,48 @@
 #!/bin/bash
 # Builds every preset and runs every test: native unit tests (ASan+UBSan),
 # the ThreadSanitizer build, the Windows build's tests under Wine, a smoke run
-# of the fuzz targets, and the end-to-end suites that drive the real Quillon.exe under Wine and Xvfb.
-# Installs what is missing with apt-get when run as root.
+# of the fuzz targets, and the end-to-end suites that drive the real
+# Quillon.exe under Wine and Xvfb. Installs what is missing with apt-get when
+# run as root. Ends with one line: "N passed, N failed" over every test.
 set -u
 cd "$(dirname "$0")/.."
 jobs=${QUILLON_JOBS:-2}
 
 tools/deps.sh test || exit 1
 
-failures=0
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+passed=0
+failed=0
+
+# Runs one step, adds up the counts its test runner printed; a step that fails
+# without counting (a build error) counts as one failure.
 step() {
     echo
     echo "=== $*"
-    "$@" || { echo "=== FAILED: $*"; failures=$((failures + 1)); return 1; }
+    "$@" 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    local counted=0 line p f t
+    while read -r line; do
+        if [[ $line =~ tests\ passed,\ ([0-9]+)\ tests\ failed\ out\ of\ ([0-9]+) ]]; then
+            f=${BASH_REMATCH[1]}
+            t=${BASH_REMATCH[2]}
+            passed=$((passed + t - f))
+            failed=$((failed + f))
+            counted=1
+        elif [[ $line =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+            p=${BASH_REMATCH[1]}
+            f=${BASH_REMATCH[2]}
+            passed=$((passed + p))
+            failed=$((failed + f))
+            counted=1
+        fi
+    done <"$log"
+    if [ "$rc" -ne 0 ]; then
+        echo "=== FAILED: $*"
+        [ "$counted" -eq 0 ] && failed=$((failed + 1))
+    fi
+    return 0
 }
 
 preset() {
@@ -23,24 +52,20 @@ preset() {
         ctest --preset "$name" -j "$jobs"
 }
 
+e2e() {
+    if [ ! -x build/cross/Quillon.exe ] || [ ! -d build/native ]; then
+        echo "the Windows build is missing, so the end-to-end suites cannot run"
+        return 1
+    fi
+    QUILLON_CROSS_BUILD="$PWD/build/cross" QUILLON_NATIVE_BUILD="$PWD/build/native" tests/e2e/run.sh
+}
+
 step preset native
 step preset native-tsan
 step preset cross
-# Fuzz targets, a short fixed number of runs each from the seed corpus.
 step preset fuzz
-# The end-to-end suites need both builds: Windows binaries and native tools.
-if [ -x build/cross/Quillon.exe ] && [ -d build/native ]; then
-    step env QUILLON_CROSS_BUILD="$PWD/build/cross" QUILLON_NATIVE_BUILD="$PWD/build/native" \
-        tests/e2e/run.sh
-else
-    echo "=== FAILED: the Windows build is missing, so the end-to-end suites cannot run"
-    failures=$((failures + 1))
-fi
+step e2e
 
 echo
-if [ "$failures" -eq 0 ]; then
-    echo "All test steps passed."
-    exit 0
-fi
-echo "$failures test step(s) failed."
-exit 1
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
