@@ -196,7 +196,7 @@ case_quick_help() {
     wizard_by_typing "T+Left.Ctrl" down Control_L tap t up Control_L || return
     point_at "$CHOOSER" 1 || { e2e_fail "could not point at Finish"; return; }
     wait_for 10 help_is "$FINISH_HELP" || { e2e_fail "over Finish: '$(ui text "$CHOOSER" 1030)'"; return; }
-    e2e_screenshot quick-help-finish
+    keep_screenshot quick-help-finish
     # A disabled control still explains itself.
     is_disabled "$CHOOSER" 1029 || { e2e_fail "BLOCK Key! is enabled for two keys"; return; }
     point_at "$CHOOSER" 1029
@@ -238,7 +238,7 @@ case_browse_for_application() {
     is_disabled "$CHOOSER" 1 || { e2e_fail "Finish is enabled without a path"; return; }
     click "$CHOOSER" 1015
     wait_dialog OPEN "Choose Your Application..." || { e2e_fail "no open-file dialog"; return; }
-    e2e_screenshot open-file-dialog
+    keep_screenshot open-file-dialog
     xdotool type --delay 30 'C:\windows\notepad.exe'
     xdotool key Return
     wait_for 10 dialog_gone "Choose Your Application..." || { e2e_fail "the open-file dialog stayed"; return; }
@@ -264,7 +264,7 @@ case_about_box() {
     wait_dialog ABOUT "About" || { e2e_fail "no About box"; return; }
     children_of "$ABOUT" | grep -qxF -- "-1${tab}Static${tab}\"Latchet Version 1.0\"" ||
         { e2e_fail "About shows: $(children_of "$ABOUT")"; return; }
-    e2e_screenshot about-box
+    keep_screenshot about-box
     click "$ABOUT" 1
     wait_for 10 dialog_gone "About" || { e2e_fail "OK did not close the About box"; return; }
     e2e_pass

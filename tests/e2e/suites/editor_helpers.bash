@@ -58,6 +58,13 @@ start_recorder() {
     pointer_over "$recorder"
 }
 
+# A screenshot of a dialog, kept in the case's and the suite's artifacts.
+keep_screenshot() {
+    e2e_screenshot "$1"
+    [ -f "$E2E_CASE_DIR/$1.png" ] && cp "$E2E_CASE_DIR/$1.png" "$E2E_ARTIFACTS/$1.png"
+    return 0
+}
+
 # Starts Quillon.exe in the case's directory and waits for its main dialog.
 start_quillon() {
     e2e_wine Quillon.exe

@@ -15,7 +15,7 @@ case_add_by_typing() {
     wait_dialog METHOD "$METHOD_TITLE" || { e2e_fail "dialog 140 did not open"; return; }
     is_checked "$METHOD" 1033 && is_unchecked "$METHOD" 1034 ||
         { e2e_fail "dialog 140 did not open with typing chosen"; return; }
-    e2e_screenshot dialog-140
+    keep_screenshot dialog-140
     click "$METHOD" 1
     wait_dialog TYPING "$TYPING_TITLE" || { e2e_fail "dialog 141 did not open"; return; }
     pointer_over "$TYPING"
@@ -36,7 +36,7 @@ case_add_by_typing() {
     wait_for 10 text_is "$TYPING" 1003 "T+Left.Ctrl" ||
         { e2e_fail "left Ctrl+T showed '$(ui text "$TYPING" 1003)'"; return; }
     e2e_keys up Control_L
-    e2e_screenshot dialog-141
+    keep_screenshot dialog-141
     click "$TYPING" 1
     wait_dialog CHOOSER "$CHOOSER_TITLE" || { e2e_fail "dialog 130 did not open"; return; }
     click "$CHOOSER" 1009
@@ -49,7 +49,7 @@ case_add_by_typing() {
     wait_for 10 text_is "$CHOOSER" 1012 $'Hello there\nsecond line' ||
         { e2e_fail "the text box holds '$(ui text "$CHOOSER" 1012)'"; return; }
     is_enabled "$CHOOSER" 1 || { e2e_fail "Finish is not enabled with a text"; return; }
-    e2e_screenshot dialog-130
+    keep_screenshot dialog-130
     click "$CHOOSER" 1
     wait_for 10 dialog_gone "$CHOOSER_TITLE" || { e2e_fail "Finish did not end dialog 130"; return; }
     wait_for 10 mapping_size_is $((before + 3257)) ||
@@ -88,7 +88,7 @@ case_add_by_mouse() {
     # Nothing chosen yet: the message, and nothing else changes.
     click "$PICK" 1001
     wait_dialog INFO "Info..." || { e2e_fail "no Info... message"; return; }
-    e2e_screenshot info-message
+    keep_screenshot info-message
     click "$INFO" 1
     wait_for 10 dialog_gone "Info..." || { e2e_fail "the Info... message did not close"; return; }
     is_disabled "$PICK" 1 || { e2e_fail "Next got enabled"; return; }
@@ -104,7 +104,7 @@ case_add_by_mouse() {
     click "$PICK" 1001
     wait_for 10 text_is "$PICK" 1003 "A" || { e2e_fail "re-adding A showed '$(ui text "$PICK" 1003)'"; return; }
     wait_for 10 is_enabled "$PICK" 1 || { e2e_fail "Next stayed disabled"; return; }
-    e2e_screenshot dialog-142
+    keep_screenshot dialog-142
     click "$PICK" 1
     wait_dialog CHOOSER "$CHOOSER_TITLE" || { e2e_fail "dialog 130 did not open"; return; }
     is_enabled "$CHOOSER" 1029 || { e2e_fail "BLOCK Key! is disabled for a single key"; return; }
