@@ -1,8 +1,12 @@
 // xkeys: raw XTEST key events for the end-to-end suites.
 //   xkeys [-d MS] (down|up|tap) KEY [(down|up|tap) KEY ...]
+//   xkeys [-d MS] -f FILE      the same pairs from FILE ("-" = standard input),
+//                              one "down KEY" a line; blank and '#' lines skipped
 // KEY is an X keysym name (Control_R, a, Return) or, with two or more digits,
 // a keycode. Unlike xdotool it sends exactly the keys named, so a right-hand
 // modifier arrives as itself. -d delays each event by MS in the server.
+// A list of thousands of events goes out from one process, as fast as the
+// server takes them.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -12,6 +16,52 @@
 #include <cstring>
 
 namespace {
+
+const int MaxListEvents = 20000;
+const int ListLineSize = 128;
+
+struct EventList {
+    char verbs[MaxListEvents][16];
+    char keys[MaxListEvents][80];
+    int count;
+};
+EventList List;
+
+// Reads "VERB KEY" lines into List; false (and a message) on a bad line.
+bool ReadEventList(const char* path)
+{
+    std::FILE* stream = std::strcmp(path, "-") == 0 ? stdin : std::fopen(path, "r");
+    if (!stream) {
+        std::fprintf(stderr, "xkeys: cannot read %s\n", path);
+        return false;
+    }
+    char line[ListLineSize];
+    int number = 0;
+    bool ok = true;
+    while (ok && std::fgets(line, sizeof line, stream)) {
+        ++number;
+        char verb[16] = "";
+        char key[80] = "";
+        char extra[8] = "";
+        int fields = std::sscanf(line, "%15s %79s %7s", verb, key, extra);
+        if (fields <= 0 || verb[0] == '#')
+            continue;
+        if (fields != 2) {
+            std::fprintf(stderr, "xkeys: %s:%d: expected VERB KEY\n", path, number);
+            ok = false;
+        } else if (List.count == MaxListEvents) {
+            std::fprintf(stderr, "xkeys: %s: more than %d events\n", path, MaxListEvents);
+            ok = false;
+        } else {
+            std::memcpy(List.verbs[List.count], verb, sizeof verb);
+            std::memcpy(List.keys[List.count], key, sizeof key);
+            ++List.count;
+        }
+    }
+    if (stream != stdin)
+        std::fclose(stream);
+    return ok;
+}
 
 int IsKeycode(const char* text)
 {
@@ -38,7 +88,8 @@ KeyCode FindKeycode(Display* display, const char* name)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: xkeys [-d MS] (down|up|tap) KEY ...\n");
+    std::fprintf(stderr, "usage: xkeys [-d MS] (down|up|tap) KEY ...\n"
+                         "       xkeys [-d MS] -f FILE\n");
     return 2;
 }
 
@@ -52,8 +103,20 @@ int main(int argc, char** argv)
         delay = std::strtoul(argv[2], nullptr, 10);
         first = 3;
     }
-    if (argc <= first || (argc - first) % 2 != 0)
-        return Usage();
+    // Either the pairs of the command line or those of a list, one way below.
+    int count = 0;
+    if (argc == first + 2 && std::strcmp(argv[first], "-f") == 0) {
+        if (!ReadEventList(argv[first + 1]))
+            return 1;
+        count = List.count;
+    } else {
+        if (argc <= first || (argc - first) % 2 != 0)
+            return Usage();
+        count = (argc - first) / 2;
+    }
+    const bool fromList = argc == first + 2 && std::strcmp(argv[first], "-f") == 0;
+    auto verbAt = [&](int i) -> const char* { return fromList ? List.verbs[i] : argv[first + 2 * i]; };
+    auto keyAt = [&](int i) -> const char* { return fromList ? List.keys[i] : argv[first + 2 * i + 1]; };
 
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
@@ -66,22 +129,22 @@ int main(int argc, char** argv)
         XCloseDisplay(display);
         return 1;
     }
-    // Check every argument before sending anything, so a typo leaves no key held.
-    for (int i = first; i < argc; i += 2) {
-        const char* verb = argv[i];
+    // Check every event before sending anything, so a typo leaves no key held.
+    for (int i = 0; i < count; ++i) {
+        const char* verb = verbAt(i);
         if (std::strcmp(verb, "down") != 0 && std::strcmp(verb, "up") != 0 && std::strcmp(verb, "tap") != 0) {
             XCloseDisplay(display);
             return Usage();
         }
-        if (!FindKeycode(display, argv[i + 1])) {
-            std::fprintf(stderr, "xkeys: no keycode for '%s'\n", argv[i + 1]);
+        if (!FindKeycode(display, keyAt(i))) {
+            std::fprintf(stderr, "xkeys: no keycode for '%s'\n", keyAt(i));
             XCloseDisplay(display);
             return 1;
         }
     }
-    for (int i = first; i < argc; i += 2) {
-        const char* verb = argv[i];
-        KeyCode code = FindKeycode(display, argv[i + 1]);
+    for (int i = 0; i < count; ++i) {
+        const char* verb = verbAt(i);
+        KeyCode code = FindKeycode(display, keyAt(i));
         if (std::strcmp(verb, "down") == 0 || std::strcmp(verb, "tap") == 0)
             XTestFakeKeyEvent(display, code, True, delay);
         if (std::strcmp(verb, "up") == 0 || std::strcmp(verb, "tap") == 0)
