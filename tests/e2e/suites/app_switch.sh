@@ -11,8 +11,9 @@ q_dialog_shows() {
         q_checked_is "$Q_DIALOG" 1018 "$disabled" && q_enabled_is "$Q_DIALOG" 1019 "$state"
 }
 
-# Taps A and waits until the recorder has it (whatever it became).
-q_tap_a() { e2e_keys tap a && e2e_sync; }
+# Gives the recorder the focus (a menu or dialog may have taken it), taps A
+# and waits until the recorder has it (whatever it became).
+q_tap_a() { e2e_focus_recorder && e2e_keys tap a && e2e_sync; }
 
 case_tray_switch() {
     e2e_case "the tray menu's Disable lets keys through, Enable restores the mapping; the dialog follows"
