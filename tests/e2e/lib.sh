@@ -189,7 +189,7 @@ e2e_start_hookhost() {
     rm -f "$ready"
     e2e_wine hookhost.exe --ready "$(e2e_winpath "$ready")" --log "$(e2e_winpath "$E2E_CASE_DIR/hook.log")" "$@"
     E2E_HOOKHOST_PID=$E2E_LAST_PID
-    if ! wait_for 30 e2e_ready_or_gone "$ready" "$E2E_HOOKHOST_PID" || [ ! -s "$ready" ]; then
+    if ! wait_for 60 e2e_ready_or_gone "$ready" "$E2E_HOOKHOST_PID" || [ ! -s "$ready" ]; then
         e2e_fail "hookhost.exe did not install its hook: $(tail -n 3 "$E2E_CASE_DIR/hookhost.exe.out" 2>/dev/null)"
         return 1
     fi
