@@ -16,8 +16,8 @@ hard_unmount_all() {
     [ -n "$mounts" ] && printf '%s\n' "$mounts" | sort -r | while read -r m; do umount -l "$m" 2>/dev/null; done
     return 0
 }
-hard_unmount_all "$(cd "$(dirname "$0")/../../.." && pwd)/build"
-[ -n "${QUILLON_CROSS_BUILD:-}" ] && hard_unmount_all "$QUILLON_CROSS_BUILD/e2e-work/hard_faults"
+hard_cross=$(cd "${QUILLON_CROSS_BUILD:-$(dirname "$0")/../../../build/cross}" 2>/dev/null && pwd)
+[ -n "$hard_cross" ] && hard_unmount_all "$hard_cross/e2e-work/hard_faults/"
 
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../uidriver/quillon.sh"
