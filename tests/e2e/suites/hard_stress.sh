@@ -192,8 +192,12 @@ EOF_MAP
         END {
             j = 1; extra = 0; bad = ""
             for (i = 1; i <= m; i++) {
+                k = substr(r[i], 2)
+                if (substr(r[i], 1, 1) == "d") pressed[k] = 1
                 if (j <= n && r[i] == e[j]) { j++; continue }
-                if (substr(r[i], 1, 1) == "u") { extra++; continue }
+                # An extra event may only release a key pressed before (the
+                # release by the typer and the physical one are both ups).
+                if (substr(r[i], 1, 1) == "u" && pressed[k]) { extra++; continue }
                 bad = "event " i " (" r[i] ") where " (j <= n ? e[j] : "nothing more") " was due"
                 break
             }
