@@ -354,8 +354,9 @@ case_disk_full() {
 }
 
 # The typer holds at most 12 waiting texts. T and then Y are held down with
-# left Ctrl for two seconds each: the server's auto-repeat presses them far
-# faster than a text of 600 characters is typed. A logging hook in front of
+# left Ctrl, for 2 and 4 seconds: the server's auto-repeat presses them far
+# faster than a text of 600 characters is typed, and some Y texts find room
+# as the T texts are typed. A logging hook in front of
 # Quillon's counts the presses.
 hard_hookhost_desktop() {
     local action=$1 file=$E2E_ARTIFACTS/hookhost-desktop.reg
@@ -378,7 +379,7 @@ quiet_for() {
 }
 
 case_typing_flood() {
-    e2e_case "T, then Y held with Ctrl for 2 s each: every queued text is typed whole and in order, the rest dropped"
+    e2e_case "T held with Ctrl for 2 s, then Y for 4 s: every queued text is typed whole and in order, the rest dropped"
     local filler1="the quick brown fox jumps over the lazy dog " filler2="pack my box with five dozen liquor jugs " i
     local text1="[one:" text2="[two:"
     for i in $(seq 14); do text1="$text1$filler1"; text2="$text2$filler2"; done
@@ -394,7 +395,7 @@ EOF_MAP
     e2e_start_hookhost --no-library || return
     e2e_start_recorder || return
     # -d holds each key in the server: auto-repeat does the pressing.
-    e2e_keys down Control_L down t && e2e_keys -d 2000 up t && e2e_keys down y && e2e_keys -d 2000 up y &&
+    e2e_keys down Control_L down t && e2e_keys -d 2000 up t && e2e_keys down y && e2e_keys -d 4000 up y &&
         e2e_keys up Control_L || { e2e_fail "xkeys failed"; return; }
     # Typing has ended when nothing arrives for three seconds.
     wait_for 240 log_quiet || { e2e_fail "the typing never ended"; return; }
