@@ -161,7 +161,9 @@ void InitCombinationList(HWND listView)
     InsertColumn(listView, 0, "Key(s) Combination", 0);
     InsertColumn(listView, 1, "Associated Function", 200);
     SendMessageA(listView, LVM_SETCOLUMNWIDTH, 0, 200);
-    // LoadMappingFile warns itself about a damaged file or one of more than 300 records.
+    // A damaged file is reported by LoadMappingFile itself. A file of more than
+    // 300 records was reported by the library when it loaded; the list shows the
+    // first 300, and the next save keeps the whole file as "mapping.mp.bad".
     LoadMappingFile(&ProgramTable, AddRowFromFile);
 }
 
