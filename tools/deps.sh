@@ -5,7 +5,7 @@
 set -u
 need=${1:-test}
 
-packages_build="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev mingw-w64 binutils-mingw-w64-x86-64 python3"
+packages_build="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev mingw-w64 binutils-mingw-w64-x86-64 python3 nsis"
 packages_run="wine wine64 xvfb xdotool x11-xkb-utils x11-utils"
 packages_test="libxtst-dev imagemagick clang libclang-rt-14-dev"
 

@@ -24,6 +24,8 @@
 //   select HWND ID ROWS           selects exactly the rows (comma list, "" = none) of list view ID
 //   style HWND [ID]               window style and extended style in hex
 //   rect HWND [ID]                screen rectangle: left top right bottom
+//   version FILE                  a file's version resource: "fixed F.F.F.F P.P.P.P",
+//                                 "translation LLLL CCCC", then "Name=value" per string
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -218,6 +220,39 @@ NOTIFYICONDATAA TrayRecord(HWND window)
     return record;
 }
 
+// The version resource as GetFileVersionInfoA gives it to installers and Explorer.
+int Version(const char* path)
+{
+    static char data[65536];
+    DWORD unused = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &unused);
+    if (size == 0 || size > sizeof data || !GetFileVersionInfoA(path, 0, size, data))
+        return 1;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(data, "\\", reinterpret_cast<void**>(&fixed), &length) || length < sizeof *fixed)
+        return 1;
+    std::printf("fixed %lu.%lu.%lu.%lu %lu.%lu.%lu.%lu\n", fixed->dwFileVersionMS >> 16,
+                fixed->dwFileVersionMS & 0xFFFF, fixed->dwFileVersionLS >> 16, fixed->dwFileVersionLS & 0xFFFF,
+                fixed->dwProductVersionMS >> 16, fixed->dwProductVersionMS & 0xFFFF,
+                fixed->dwProductVersionLS >> 16, fixed->dwProductVersionLS & 0xFFFF);
+    WORD* translation = nullptr;
+    if (!VerQueryValueA(data, "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+        length < 2 * sizeof(WORD))
+        return 1;
+    std::printf("translation %04x %04x\n", translation[0], translation[1]);
+    const char* names[] = {"ProductName", "ProductVersion", "FileVersion", "FileDescription", "OriginalFilename"};
+    for (const char* name : names) {
+        char query[128];
+        std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1],
+                      name);
+        char* value = nullptr;
+        if (VerQueryValueA(data, query, reinterpret_cast<void**>(&value), &length) && value)
+            std::printf("%s=%s\n", name, value);
+    }
+    return 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: uidriver COMMAND ARGS... (see the source's header)\n");
@@ -352,5 +387,7 @@ int main(int argc, char** argv)
                     static_cast<long>(rect.right), static_cast<long>(rect.bottom));
         return 0;
     }
+    if (!std::strcmp(command, "version") && args == 1)
+        return Version(argv[2]);
     return Usage();
 }
