@@ -1,9 +1,9 @@
 #!/bin/bash
 # Builds every preset and runs every test: native unit tests (ASan+UBSan),
 # the ThreadSanitizer build, the Windows build's tests under Wine, a smoke run
-# of the fuzz targets, and the end-to-end suites that drive the real
-# Quillon.exe under Wine and Xvfb. Installs what is missing with apt-get when
-# run as root. Ends with one line: "N passed, N failed" over every test.
+# of the fuzz targets, the Windows packages, and the end-to-end suites that
+# drive the real Quillon.exe under Wine and Xvfb. Installs what is missing
+# with apt-get when run as root. Ends with one line: "N passed, N failed" over every test.
 set -u
 cd "$(dirname "$0")/.."
 jobs=${QUILLON_JOBS:-2}
@@ -63,6 +63,8 @@ e2e() {
 step preset native
 step preset native-tsan
 step preset cross
+# The zip and the installer, into build/cross/packages/, for the end-to-end suites.
+step cmake --build --preset cross --target package
 step preset fuzz
 step e2e
 
