@@ -1,20 +1,17 @@
 #!/bin/bash
-# The downloads: the version resources of the built files, the portable zip,
-# and the per-user installer with its uninstaller, run silently as a user would
-# from a script (build them first: cmake --build --preset cross --target package).
+# The downloads (cmake --build --preset cross --target package): the files'
+# version resources, the portable zip, and the per-user installer and its
+# uninstaller, run silently.
 set -u
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../uidriver/quillon.sh"
-
-# No menu entries of the host for the shortcut the installer makes.
+# No menu entries on the host for the installer's shortcut.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 
 Version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$QUILLON_CROSS_BUILD/CMakeCache.txt")
-Packages=$QUILLON_CROSS_BUILD/packages
-Setup=$Packages/Quillon-$Version-win64-setup.exe
-Zip=$Packages/Quillon-$Version-win64.zip
+Setup=$QUILLON_CROSS_BUILD/packages/Quillon-$Version-win64-setup.exe
+Zip=$QUILLON_CROSS_BUILD/packages/Quillon-$Version-win64.zip
 UninstallKey='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillon'
-
 winenv() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
 unixpath() { wine winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 WinInst="$(winenv LOCALAPPDATA)\\Programs\\Quillon"
@@ -22,135 +19,90 @@ Inst=$(unixpath "$WinInst")
 Shortcut=$(unixpath "$(winenv APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Quillon.lnk")
 
 pk_clean() {
-    [ -n "$Inst" ] && rm -rf "$Inst"
-    [ -n "$Shortcut" ] && rm -f "$Shortcut"
+    [ -n "$Inst" ] && rm -rf "$Inst" "$Shortcut"
     wine reg delete "$UninstallKey" /f >/dev/null 2>&1
     q_clear_autorun
 }
 e2e_on_exit pk_clean
+pk_entry() { wine reg query "$UninstallKey" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z]* *//p"; }
 
-pk_entry() {
-    wine reg query "$UninstallKey" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z]* *//p"
-}
-
-# Runs a package program under Wine and waits for its exit code.
+# Runs a package's program to its end; fails unless it ends with 0.
 pk_run() {
     e2e_wine "$@"
-    local pid=$E2E_LAST_PID
-    wait_gone 120 "$pid" || { e2e_fail "$(basename "$1") did not end"; return 1; }
-    wait "$pid" || { e2e_fail "$(basename "$1") ended with $?"; return 1; }
+    wait_gone 120 "$E2E_LAST_PID" && wait "$E2E_LAST_PID" || { e2e_fail "$* failed ($?)"; return 1; }
 }
-
-pk_start_installed() {
-    e2e_wine "$Inst/Quillon.exe" /background
+pk_start() {
+    e2e_wine "$1/Quillon.exe" /background
     Q_PID=$E2E_LAST_PID
-    wait_for 60 q_find_main || { e2e_fail "the installed Quillon never started"; return 1; }
+    wait_for 60 q_find_main || { e2e_fail "$1/Quillon.exe never started"; return 1; }
 }
 
-case_versions() {
-    e2e_case "Quillon.exe and Quillhook.dll carry version $Version"
-    [ -n "$Version" ] || { e2e_fail "no project version in the cross build's cache"; return; }
-    local file description out
-    for file in Quillon.exe:"Quillon key remapper" Quillhook.dll:"Quillon keyboard hook library"; do
-        description=${file#*:}
-        file=${file%%:*}
-        out=$(ui version "$(e2e_winpath "$E2E_WORK/$file")") || { e2e_fail "$file has no version resource"; return; }
-        [ "$out" = "fixed $Version.0 $Version.0
-translation 0409 04e4
-ProductName=Quillon
-ProductVersion=$Version
-FileVersion=$Version
-FileDescription=$description
-OriginalFilename=$file" ] || { e2e_fail "$file: $out"; return; }
+case_versions_and_zip() {
+    e2e_case "the files carry version $Version; the zip holds exactly its three files and runs unpacked"
+    local file out
+    for file in Quillon.exe Quillhook.dll; do
+        out=$(ui version "$(e2e_winpath "$E2E_WORK/$file")" | tr '\n' ' ')
+        [[ $out == "fixed $Version.0 $Version.0 translation 0409 04e4 ProductName=Quillon ProductVersion=$Version FileVersion=$Version FileDescription=Quillon "*" OriginalFilename=$file " ]] ||
+            { e2e_fail "$file's version resource: $out"; return; }
     done
-    e2e_pass
+    out=$(python3 -c 'import sys, zipfile; print(*sorted(zipfile.ZipFile(sys.argv[1]).namelist()))' "$Zip")
+    [ "$out" = "Quillhook.dll Quillon.exe README.txt" ] || { e2e_fail "the zip holds: $out"; return; }
+    python3 -m zipfile -e "$Zip" "$E2E_WORK/portable" && pk_start "$E2E_WORK/portable" && e2e_pass
 }
 
-case_zip() {
-    e2e_case "the zip holds exactly its three files and runs where it is unpacked"
-    [ -f "$Zip" ] || { e2e_fail "no $Zip: build the packages first"; return; }
-    local names
-    names=$(python3 -c 'import sys, zipfile; print(" ".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' "$Zip")
-    [ "$names" = "Quillhook.dll Quillon.exe README.txt" ] || { e2e_fail "the zip holds: $names"; return; }
-    python3 -m zipfile -e "$Zip" "$E2E_WORK/portable" || { e2e_fail "the zip does not unpack"; return; }
-    e2e_wine "$E2E_WORK/portable/Quillon.exe" /background
-    wait_for 60 q_find_main || { e2e_fail "the unpacked Quillon never started"; return; }
-    e2e_pass
-}
-
-case_install() {
-    e2e_case "a silent install puts the files, the shortcut and the uninstall entry in place"
-    [ -f "$Setup" ] || { e2e_fail "no $Setup: build the packages first"; return; }
+case_install_and_start() {
+    e2e_case "a silent install puts files, shortcut and uninstall entry in place; Quillon starts there and acts"
     pk_clean
     pk_run "$Setup" /S || return
-    local file
-    for file in Quillon.exe Quillhook.dll; do
-        cmp -s "$Inst/$file" "$E2E_WORK/$file" || { e2e_fail "$file is not the built one in $Inst"; return; }
-    done
-    [ -f "$Inst/README.txt" ] && [ -f "$Inst/Uninstall.exe" ] || { e2e_fail "no read-me or uninstaller"; return; }
+    cmp "$Inst/Quillon.exe" "$E2E_WORK/Quillon.exe" && cmp "$Inst/Quillhook.dll" "$E2E_WORK/Quillhook.dll" &&
+        [ -f "$Inst/README.txt" ] && [ -f "$Inst/Uninstall.exe" ] || { e2e_fail "files: $(ls "$Inst")"; return; }
     grep -qaF "$WinInst\\Quillon.exe" "$Shortcut" || { e2e_fail "no Start-menu shortcut to Quillon.exe"; return; }
-    [ "$(pk_entry DisplayName)" = Quillon ] && [ "$(pk_entry DisplayVersion)" = "$Version" ] &&
-        [ -n "$(pk_entry Publisher)" ] && [ "$(pk_entry DisplayIcon)" = "$WinInst\\Quillon.exe,0" ] &&
-        [ "$(pk_entry UninstallString)" = "\"$WinInst\\Uninstall.exe\"" ] &&
-        [ $(($(pk_entry EstimatedSize))) -gt 0 ] ||
-        { e2e_fail "uninstall entry: $(wine reg query "$UninstallKey" 2>&1 | tr -d '\r')"; return; }
-    e2e_pass
-}
-
-case_start_installed() {
-    e2e_case "the installed Quillon starts from its folder and a mapped key acts"
-    echo 'keys=65 action=ChangeKey target=66' | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
-    cp "$E2E_WORK/mapping.mp" "$Inst/" || { e2e_fail "Quillon is not installed"; return; }
-    pk_start_installed || return
-    e2e_start_recorder || return
-    e2e_keys tap a || { e2e_fail "xkeys failed"; return; }
-    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
-    e2e_typed_is b || { e2e_fail "A was not changed into B: typed '$(e2e_typed)'"; return; }
+    [ "$(pk_entry DisplayName)|$(pk_entry DisplayVersion)|$(pk_entry DisplayIcon)|$(pk_entry UninstallString)" = \
+        "Quillon|$Version|$WinInst\\Quillon.exe,0|\"$WinInst\\Uninstall.exe\"" ] && [ -n "$(pk_entry Publisher)" ] &&
+        [ $(($(pk_entry EstimatedSize))) -gt 0 ] || { e2e_fail "uninstall entry: $(wine reg query "$UninstallKey")"; return; }
+    echo 'keys=65 action=ChangeKey target=66' | e2e_mapping && cp "$E2E_WORK/mapping.mp" "$Inst/" ||
+        { e2e_fail "no mapping.mp"; return; }
+    pk_start "$Inst" && e2e_start_recorder || return
+    e2e_keys tap a && e2e_sync && e2e_typed_is b || { e2e_fail "A was not changed into B: '$(e2e_typed)'"; return; }
     [ "$(q_autorun)" = "$WinInst\\Quillon.exe  /background" ] || { e2e_fail "autorun value: $(q_autorun)"; return; }
     e2e_pass
 }
 
 case_reinstall() {
     e2e_case "installing over a running Quillon ends it, replaces the files and keeps mapping.mp"
-    pk_start_installed || return
-    cp "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before" || { e2e_fail "no mapping.mp"; return; }
+    pk_start "$Inst" || return
+    cp "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before"
     touch -d 2001-01-01 "$Inst/Quillon.exe" "$Inst/Quillhook.dll"
     pk_run "$Setup" /S || return
     wait_gone 10 "$Q_PID" || { e2e_fail "Quillon still runs"; return; }
-    q_no_dialog && ! ui findvisible '#32770' "Autoload at start-up?" >/dev/null ||
-        { e2e_fail "a question is open"; return; }
-    [ "$(find "$Inst/Quillon.exe" "$Inst/Quillhook.dll" -newermt 2002-01-01 | wc -l)" = 2 ] ||
-        { e2e_fail "the program files were not replaced"; return; }
-    cmp -s "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before" || { e2e_fail "mapping.mp changed"; return; }
+    [ "$(find "$Inst" -type f -name 'Quill*' -newermt 2002-01-01 | wc -l)" = 2 ] || { e2e_fail "files not replaced"; return; }
+    cmp "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before" || { e2e_fail "mapping.mp changed"; return; }
     e2e_pass
 }
 
 pk_removed() {
-    [ ! -e "$Inst/Quillon.exe" ] && [ ! -e "$Inst/Quillhook.dll" ] && [ ! -e "$Inst/README.txt" ] &&
-        [ ! -e "$Inst/Uninstall.exe" ] && [ ! -e "$Shortcut" ] &&
-        ! wine reg query "$UninstallKey" >/dev/null 2>&1
+    local file
+    for file in "$Inst"/{Quillon.exe,Quillhook.dll,README.txt,Uninstall.exe} "$Shortcut"; do
+        [ ! -e "$file" ] || return 1
+    done
+    [ -z "$(pk_entry DisplayName)" ]
 }
-
 case_uninstall() {
-    e2e_case "a silent uninstall ends Quillon, removes it and keeps the key combinations"
-    pk_start_installed || return
-    wait_for 10 q_autorun_set || { e2e_fail "no autorun value to remove"; return; }
+    e2e_case "a silent uninstall ends Quillon, removes it and its autorun value and keeps the key combinations"
+    pk_start "$Inst" && wait_for 10 q_autorun_set || { e2e_fail "no running Quillon with its autorun value"; return; }
     cp "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before"
     echo damaged >"$Inst/mapping.mp.bad"
-    # The uninstaller goes on from a copy of itself in the temporary folder.
+    # It goes on from a copy of itself in the temporary folder.
     pk_run "$Inst/Uninstall.exe" /S || return
-    wait_for 60 pk_removed || { e2e_fail "left behind: $(ls "$Inst") $(ls "$Shortcut" 2>/dev/null)"; return; }
-    wait_gone 10 "$Q_PID" || { e2e_fail "Quillon still runs"; return; }
-    [ -z "$(q_autorun)" ] || { e2e_fail "the autorun value is still there: $(q_autorun)"; return; }
-    cmp -s "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before" && [ -f "$Inst/mapping.mp.bad" ] ||
+    wait_for 60 pk_removed || { e2e_fail "left behind: $(ls "$Inst" "$Shortcut")"; return; }
+    wait_gone 10 "$Q_PID" && [ -z "$(q_autorun)" ] || { e2e_fail "Quillon runs or autorun '$(q_autorun)' is left"; return; }
+    cmp "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before" && [ -f "$Inst/mapping.mp.bad" ] ||
         { e2e_fail "the key combinations were not kept"; return; }
     e2e_pass
 }
 q_autorun_set() { [ -n "$(q_autorun)" ]; }
 
-case_versions
-case_zip
-case_install
-case_start_installed
+case_versions_and_zip
+case_install_and_start
 case_reinstall
 case_uninstall
