@@ -115,12 +115,31 @@ void ImportError(ImportReader* reader, const char* message, const char* offendin
     std::fputc('\n', reader->err);
 }
 
-// The rest of a line that did not fit the buffer.
-void SkipRestOfLine(std::FILE* in)
+struct LineRead {
+    bool tooLong; // the rest of the line did not fit and was dropped
+    bool hasZero; // a 0 byte, which no text of the form holds
+};
+
+// Reads one line, its break included, into State.line; false at the end.
+bool ReadLine(std::FILE* in, LineRead* read)
 {
+    read->tooLong = read->hasZero = false;
+    std::size_t n = 0;
+    bool any = false;
     int c;
-    while ((c = std::fgetc(in)) != EOF && c != '\n') {
+    while ((c = std::fgetc(in)) != EOF) {
+        any = true;
+        if (c == 0)
+            read->hasZero = true;
+        if (n < sizeof State.line - 1)
+            State.line[n++] = static_cast<char>(c);
+        else
+            read->tooLong = true;
+        if (c == '\n')
+            break;
     }
+    State.line[n] = 0;
+    return any;
 }
 
 void PrintFinding(int record, const char* text, void* context)
@@ -201,21 +220,17 @@ int RunImport(const char* textPath, std::FILE* in, const char* file, std::FILE* 
     State.table.count = 0;
     CombinationRecord scratch;
     bool tooMany = false;
-    while (std::fgets(State.line, sizeof State.line, text)) {
+    LineRead read;
+    while (ReadLine(text, &read)) {
         ++reader.lineNumber;
-        std::size_t length = std::strlen(State.line);
-        if (length == sizeof State.line - 1 && State.line[length - 1] != '\n') {
-            SkipRestOfLine(text);
-            ImportError(&reader, "line longer than 16383 characters", "");
+        if (read.tooLong || read.hasZero) {
+            ImportError(&reader, read.tooLong ? "line longer than 16383 characters" : "the line holds a 0 byte",
+                        "");
             continue;
         }
         char* line = State.line;
         if (reader.lineNumber == 1 && std::strncmp(line, "\xEF\xBB\xBF", 3) == 0)
             line += 3; // a byte-order mark that some editors put first
-        if (std::memchr(line, 0, length - static_cast<std::size_t>(line - State.line)) != nullptr) {
-            ImportError(&reader, "the line holds a 0 byte", "");
-            continue;
-        }
         bool room = State.table.count < MaxCombinations;
         CombinationRecord* record = room ? &State.table.records[State.table.count] : &scratch;
         LineProblem problem;

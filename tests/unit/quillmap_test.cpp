@@ -48,7 +48,7 @@ protected:
     int Import(const std::string& text, const char* file = "mapping.mp")
     {
         std::FILE* in = std::tmpfile();
-        std::fputs(text.c_str(), in);
+        std::fwrite(text.data(), 1, text.size(), in);
         std::rewind(in);
         int result = RunImport("-", in, PathOf(file).c_str(), out, err);
         std::fclose(in);
@@ -161,6 +161,7 @@ TEST_F(Quillmap, ImportReportsEachErrorWithItsLineAndWritesNothing)
         {"A text \"\\x00\"\n", ":1: a text cannot hold \\x00"},
         {"A block now\n", ":1: unexpected text after the action: now"},
         {"#300 block\n", ":1: unknown key name: #300"},
+        {std::string("A block\nB text \"a\0b\"\n", 21), ":2: the line holds a 0 byte"},
     };
     Write(FileOf(1));
     const std::vector<char> before = Read();

@@ -222,6 +222,7 @@ case_import_while_running() {
     rows=$(printf '%s\t%s\n' A "Change Key To:  C" T+Left.Ctrl "Type Text: Zq")
     wait_for 10 q_rows_are "$rows" || { q_rows >"$E2E_CASE_DIR/rows.txt"; e2e_fail "the dialog's rows (rows.txt)"; return; }
     # The list is refilled after the library has reloaded, in the same message.
+    e2e_focus_recorder || return
     q_key_gives a c || { e2e_fail "after the import A gave '$(e2e_typed)'"; return; }
     e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
     wait_for 15 e2e_typed_is "bcZq" || { e2e_fail "left Ctrl+T typed '$(e2e_typed)'"; return; }
