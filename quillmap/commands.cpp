@@ -211,7 +211,7 @@ int RunImport(const char* textPath, std::FILE* in, const char* file, std::FILE* 
     if (!PathFits(file, err))
         return QuillmapFailed;
     bool fromStdin = std::strcmp(textPath, "-") == 0;
-    std::FILE* text = fromStdin ? in : std::fopen(textPath, "rb");
+    std::FILE* text = fromStdin ? in : OsOpenForRead(textPath);
     if (!text) {
         std::fprintf(err, "quillmap: cannot read %s\n", textPath);
         return QuillmapFailed;
