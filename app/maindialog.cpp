@@ -184,11 +184,31 @@ void EditSelectedCombination()
     std::memcpy(PendingCombination.payload, record->payload, sizeof PendingCombination.payload);
     if (RunActionChooser(MainDialog) == IDCANCEL)
         return;
+    // The table may have been reloaded while the chooser was open: the
+    // change belongs to the record with these keys only.
+    if (row >= ProgramTable.count ||
+        std::memcmp(record->keys, PendingCombination.keys, sizeof record->keys) != 0)
+        return;
     record->action = static_cast<BYTE>(PendingCombination.action & 0xFF);
     std::memcpy(record->payload, PendingCombination.payload, sizeof record->payload);
     SendMessageA(CombinationListView, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     AddCombinationRow(row, record);
     SaveMappingFile(&ProgramTable);
+}
+
+void ReloadCombinationsFromDisk()
+{
+    if (Library.forceReloadKeysFromDisk)
+        Library.forceReloadKeysFromDisk();
+    // A closed dialog loads the table when it next opens.
+    if (!MainDialog)
+        return;
+    // Rows are rebuilt from the table, whatever the load made of the file, so
+    // that row i stays record i.
+    LoadMappingFile(&ProgramTable, nullptr);
+    SendMessageA(CombinationListView, LVM_DELETEALLITEMS, 0, 0);
+    for (int i = 0; i < ProgramTable.count; ++i)
+        AddCombinationRow(i, &ProgramTable.records[i]);
 }
 
 void ShowRemappingState()

@@ -17,6 +17,9 @@ void InsertCombinationRow(int row, const char* keyText, const char* functionText
 void InitCombinationList(HWND listView);
 void DeleteSelectedCombinations();
 void EditSelectedCombination();
+// The file was written by another program: the library, the table and the
+// open dialog's list load it again.
+void ReloadCombinationsFromDisk();
 // Shows the switch's state in the open dialog (title, icon, radios, button 1019).
 void ShowRemappingState();
 #endif

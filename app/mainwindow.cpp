@@ -10,6 +10,7 @@ namespace {
 
 struct MainWindowState {
     UINT taskbarCreated; // broadcast when the shell (re)starts; 0 if unregistered
+    UINT reloadMapping;  // "QuillonReloadMapping": the file was written by another program
 };
 MainWindowState Window;
 
@@ -95,10 +96,15 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             AddTrayIcon();
         return 0;
     }
+    if (Window.reloadMapping != 0 && message == Window.reloadMapping) {
+        ReloadCombinationsFromDisk();
+        return 0;
+    }
     switch (message) {
     case WM_CREATE:
         MainWindow = window; // the tray record names it before CreateWindowExA returns
         Window.taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+        Window.reloadMapping = RegisterWindowMessageA(ReloadMappingMessageName);
         LoadHookLibrary();
         BindKeyRemapProc();
         InstallHook();

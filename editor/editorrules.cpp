@@ -266,7 +266,8 @@ void ApplyTargetRule(const char* entry, bool ctrl, bool alt, bool shift, char* p
 void FinishChoice(int choice, const char* argumentText, bool ctrl, bool alt, bool shift) {
     char* payload = PendingCombination.payload;
     PendingCombination.action = choice;
-    payload[0] = '\0';
+    // Nothing of an earlier edit stays behind the new argument in the file.
+    std::memset(payload, 0, PayloadSize);
     switch (choice) {
     case TypeText:
     case LaunchApplication:

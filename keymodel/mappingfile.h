@@ -70,6 +70,10 @@ typedef void (*CombinationRowProc)(int index, const CombinationRecord* record);
 // ("WARNING") once it has taken the rows, since a message box lets the hook run.
 MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc onRow);
 
+// The registered window message that makes a running program load the file
+// again (sent by the command-line tool after it has written the file).
+const char* const ReloadMappingMessageName = "QuillonReloadMapping";
+
 extern const char* const CorruptFileText;
 extern const char* const TooManyRecordsText;
 extern const char* const WriteFailedText;

@@ -36,20 +36,16 @@ bool HoldsUnloadedData(const char* path)
 }
 } // namespace
 
-bool SaveMappingFile(const CombinationTable* table)
+bool WriteMappingFileAt(const char* path, const CombinationTable* table)
 {
-    char path[PathBufferSize];
-    GetMappingFilePath(path);
     char temporary[SidePathSize];
     char damaged[SidePathSize];
     std::snprintf(temporary, sizeof temporary, "%s.tmp", path);
     std::snprintf(damaged, sizeof damaged, "%s.bad", path);
 
     std::FILE* stream = OsOpenForWrite(temporary);
-    if (!stream) {
-        ReportWriteFailure();
+    if (!stream)
         return false;
-    }
     int count = table->count;
     if (count < 0)
         count = 0;
@@ -64,8 +60,16 @@ bool SaveMappingFile(const CombinationTable* table)
         ok = OsReplaceFile(path, damaged);
     if (ok)
         ok = OsReplaceFile(temporary, path);
-    if (!ok) {
+    if (!ok)
         OsDeleteFile(temporary);
+    return ok;
+}
+
+bool SaveMappingFile(const CombinationTable* table)
+{
+    char path[PathBufferSize];
+    GetMappingFilePath(path);
+    if (!WriteMappingFileAt(path, table)) {
         ReportWriteFailure();
         return false;
     }

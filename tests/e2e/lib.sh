@@ -34,7 +34,7 @@
 #   wait_gone SECS PID    waits until the process has ended
 # Programs:
 #   e2e_binary NAME       path of a built Windows binary in the cross build ('' if none)
-#   e2e_tool NAME         path of a native tool (xkeys, mkmapping)
+#   e2e_tool NAME         path of a native tool (xkeys)
 #   e2e_winpath PATH      the Wine (Z:) name of a Unix path
 #   e2e_wine NAME ARGS..  starts $E2E_WORK/NAME (or NAME itself when it holds a
 #                         /) in the background under Wine, in its own dir;
@@ -60,7 +60,9 @@
 #   e2e_got PATTERN       grep -E on the recorder log
 #   e2e_count PATTERN     number of matching recorder lines
 # Mapping file:
-#   e2e_mapping [FILE]    mkmapping from FILE or stdin into $E2E_WORK/mapping.mp
+#   e2e_quillmap ARGS     the native quillmap (README: "Key combinations as text")
+#   e2e_mapping [TEXT]    quillmap import of the text form, from TEXT or stdin,
+#                         into $E2E_WORK/mapping.mp
 # Artifacts:
 #   e2e_screenshot NAME   $E2E_CASE_DIR/NAME.png of the whole display
 #   e2e_log MSG           a line in the suite's log (and on stderr)
@@ -277,10 +279,17 @@ e2e_typed() {
 }
 e2e_typed_is() { [ "$(e2e_typed)" = "$1" ]; }
 
+e2e_quillmap() {
+    local path=$QUILLON_NATIVE_BUILD/quillmap/quillmap
+    [ -x "$path" ] || {
+        echo "e2e: quillmap is not built in $QUILLON_NATIVE_BUILD" >&2
+        return 1
+    }
+    "$path" "$@" >/dev/null
+}
+
 e2e_mapping() {
-    local mkmapping
-    mkmapping=$(e2e_tool mkmapping) || return 1
-    "$mkmapping" "$E2E_WORK/mapping.mp" "$@"
+    e2e_quillmap import "${1:--}" "$E2E_WORK/mapping.mp"
 }
 
 e2e_screenshot() {

@@ -1,5 +1,6 @@
 // Arbitrary bytes as "mapping.mp": both loaders take it, every row text is
-// formed and every record is matched against key events. AddressSanitizer
+// formed, every record's text line reads back as the same record whenever it
+// claims to carry it whole, and every record is matched against key events. AddressSanitizer
 // watches that nothing reads or writes outside a record, the table or a text.
 #include <stdlib.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include "mappingfile.h"
 #include "quillhook.h"
 #include "rowtext.h"
+#include "textform.h"
 #include "typer.h"
 #include "typingqueue.h"
 
@@ -38,6 +40,19 @@ void FormRow(int, const CombinationRecord* record)
     delete[] function;
     delete[] keys;
     delete alone;
+}
+
+// quillmap's text line of the record gives back the same bytes, unless it
+// says what it could not carry; even then what it wrote must read.
+void RoundTrip(const CombinationRecord* record)
+{
+    static char line[TextLineSize];
+    static CombinationRecord back;
+    unsigned losses = FormatCombinationLine(record, line, sizeof line);
+    LineProblem problem;
+    LineKind kind = ParseCombinationLine(line, &back, &problem);
+    if (kind == LineError || (losses == 0 && (kind != LineRecord || std::memcmp(&back, record, RecordSize) != 0)))
+        abort();
 }
 
 void WriteFile(const std::uint8_t* data, std::size_t size)
@@ -90,6 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Fake.beeps.clear();
 
     LoadMappingFile(&g_programTable, FormRow);
+    for (int i = 0; i < g_programTable.count && i < 8; ++i)
+        RoundTrip(&g_programTable.records[i]);
     ForceReloadKeysFromDisk();
     ClearLiveKeys();
 

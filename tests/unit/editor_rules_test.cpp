@@ -371,9 +371,10 @@ TEST_F(EditorRules, FinishStoresEachChoice)
         FinishChoice(row.choice, row.argument.c_str(), true, true, true);
         EXPECT_EQ(PendingCombination.action, row.choice);
         EXPECT_EQ(std::string(PendingCombination.payload), row.stored) << row.choice;
-        // The bytes after the text stay as an earlier edit left them.
+        // Nothing of an earlier edit stays after the text.
+        EXPECT_EQ(PendingCombination.payload[PayloadSize - 1], 0) << row.choice;
         if (row.stored.size() + 1 < PayloadSize) {
-            EXPECT_EQ(PendingCombination.payload[row.stored.size() + 1], 'p');
+            EXPECT_EQ(PendingCombination.payload[row.stored.size() + 1], 0);
         }
     }
     FinishChoice(ChangeKey, "Right.Alt  (code:165)", false, false, true);

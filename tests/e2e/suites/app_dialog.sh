@@ -5,13 +5,14 @@ set -u
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../uidriver/quillon.sh"
 
-SixChanges='keys=65 action=ChangeKey target=66
-keys=67 action=ChangeKey target=68
-keys=69 action=ChangeKey target=70
-keys=71 action=ChangeKey target=72
-keys=73 action=ChangeKey target=74
-keys=75 action=ChangeKey target=76'
+SixChanges='A change B
+C change D
+E change F
+G change H
+I change J
+K change L'
 
+q_same_file() { cmp -s "$1" "$2"; }
 q_dialog_gone() { ! ui findvisible '#32770' "$EnabledTitle" >/dev/null; }
 # Taps KEY and checks what the recorder got for it.
 q_key_gives() {
@@ -23,7 +24,7 @@ q_key_gives() {
 
 case_delete_selected() {
     e2e_case "deleting selected rows removes exactly those records, and the library follows"
-    printf '%s\n' "$SixChanges" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    printf '%s\n' "$SixChanges" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     q_start || return
     q_dialog || return
     wait_for 10 q_records_are "$E2E_WORK/mapping.mp" 6 || { e2e_fail "no six records to start from"; return; }
@@ -35,8 +36,8 @@ case_delete_selected() {
     wait_for 10 q_rows_are "$rows" || { q_rows >"$E2E_CASE_DIR/rows.txt"; e2e_fail "rows after delete (rows.txt)"; return; }
     wait_for 10 q_records_are "$E2E_WORK/mapping.mp" 3 ||
         { e2e_fail "the file holds $(q_records "$E2E_WORK/mapping.mp") records"; return; }
-    printf '%s\n' "$SixChanges" | sed -n '1p;4p;5p' | "$(e2e_tool mkmapping)" "$E2E_CASE_DIR/expected.mp" ||
-        { e2e_fail "mkmapping failed"; return; }
+    printf '%s\n' "$SixChanges" | sed -n '1p;4p;5p' | e2e_quillmap import - "$E2E_CASE_DIR/expected.mp" ||
+        { e2e_fail "quillmap import failed"; return; }
     cmp -s "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
         { e2e_fail "the file does not hold records 0, 3 and 4 in order"; return; }
 
@@ -64,7 +65,7 @@ q_chooser() { Q_CHOOSER=$(ui findvisible '#32770' "Choose a function for the sel
 
 case_edit_selected() {
     e2e_case "editing the selected row keeps its place and keys; Cancel changes nothing"
-    printf '%s\n' "$SixChanges" | sed -n '1,3p' | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    printf '%s\n' "$SixChanges" | sed -n '1,3p' | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/before.mp"
     q_start || return
     q_dialog || return
@@ -102,8 +103,8 @@ case_edit_selected() {
 case_record_limit() {
     e2e_case "with 300 combinations Add says so and opens no wizard"
     local i
-    for i in $(seq 1 300); do echo "keys=$((65 + i % 26)) action=BlockKey"; done | e2e_mapping ||
-        { e2e_fail "mkmapping failed"; return; }
+    for i in $(seq 1 300); do echo "#$((65 + i % 26)) block"; done | e2e_mapping ||
+        { e2e_fail "quillmap import failed"; return; }
     q_start || return
     q_dialog || return
     ui click "$Q_DIALOG" 1019
@@ -185,7 +186,7 @@ case_long_payload() {
     e2e_case "a 2999-character text shows cut to the row's 3000-character buffer"
     local text
     text=$(head -c 2999 /dev/zero | tr '\0' 'x')
-    echo "keys=65 action=TypeText text=\"$text\"" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    echo "A text \"$text\"" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     q_start || return
     q_dialog || return
     local function
@@ -195,6 +196,40 @@ case_long_payload() {
     e2e_pass
 }
 
+case_import_while_running() {
+    e2e_case "quillmap.exe import while Quillon runs: the imported keys act at once and the open dialog lists them"
+    echo 'A change B' | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
+    local quillmap
+    quillmap=$(e2e_binary quillmap.exe)
+    [ -n "$quillmap" ] || { e2e_fail "quillmap.exe is not built"; return; }
+    cp "$quillmap" "$E2E_WORK/"
+    q_start || return
+    q_dialog || return
+    e2e_start_recorder || return
+    q_key_gives a b || { e2e_fail "before the import A gave '$(e2e_typed)'"; return; }
+    printf '%s\n' '# new keys' 'A change C' 'T+Left.Ctrl text "Zq"' >"$E2E_CASE_DIR/new.txt"
+    # From Quillon's folder: the default file is its mapping.mp.
+    e2e_wine quillmap.exe import "$(e2e_winpath "$E2E_CASE_DIR/new.txt")"
+    local code=0
+    wait "$E2E_LAST_PID" || code=$?
+    [ "$code" = 0 ] || { e2e_fail "quillmap.exe ended with $code: $(cat "$E2E_CASE_DIR/quillmap.exe.out")"; return; }
+    grep -q 'the running Quillon loads them now' "$E2E_CASE_DIR/quillmap.exe.out" ||
+        { e2e_fail "quillmap.exe did not tell Quillon: $(cat "$E2E_CASE_DIR/quillmap.exe.out")"; return; }
+    e2e_quillmap import "$E2E_CASE_DIR/new.txt" "$E2E_CASE_DIR/expected.mp" || { e2e_fail "quillmap import failed"; return; }
+    q_same_file "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
+        { e2e_fail "quillmap.exe and quillmap wrote different files"; return; }
+    local rows
+    rows=$(printf '%s\t%s\n' A "Change Key To:  C" T+Left.Ctrl "Type Text: Zq")
+    wait_for 10 q_rows_are "$rows" || { q_rows >"$E2E_CASE_DIR/rows.txt"; e2e_fail "the dialog's rows (rows.txt)"; return; }
+    # The list is refilled after the library has reloaded, in the same message.
+    e2e_focus_recorder || return
+    q_key_gives a c || { e2e_fail "after the import A gave '$(e2e_typed)'"; return; }
+    e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
+    wait_for 15 e2e_typed_is "bcZq" || { e2e_fail "left Ctrl+T typed '$(e2e_typed)'"; return; }
+    e2e_pass
+}
+
+case_import_while_running
 case_delete_selected
 case_edit_selected
 case_record_limit

@@ -5,12 +5,12 @@ set -u
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../uidriver/quillon.sh"
 
-Mapping='keys=162,84 action=TypeText text="Hello"
-keys=65 action=ChangeKey target=116 ctrl=1 shift=1
-keys=66 action=DisableCombination
-keys=67 action=BlockKey
-keys=68 action=GoToUrl text="http://example.org/"
-keys=69 action=LaunchApplication text="C:\\Tools\\calc.exe"'
+Mapping='T+Left.Ctrl text "Hello"
+A change F5+Ctrl+Shift
+B disable
+C block
+D url "http://example.org/"
+E launch "C:\\Tools\\calc.exe"'
 
 ExpectedRows=$(printf '%s\t%s\n' \
     "T+Left.Ctrl" "Type Text: Hello" \
@@ -22,7 +22,7 @@ ExpectedRows=$(printf '%s\t%s\n' \
 
 case_dialog_at_start() {
     e2e_case "a start without /background shows the main dialog with the file's rows"
-    printf '%s\n' "$Mapping" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    printf '%s\n' "$Mapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     q_start || return
     q_dialog || return
     wait_for 10 q_rows_are "$ExpectedRows" ||
@@ -55,7 +55,7 @@ case_dialog_at_start() {
 
 case_background_start() {
     e2e_case "/background opens no dialog and the mapping works at once"
-    echo 'keys=65 action=ChangeKey target=66' | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    echo 'A change B' | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     q_start /background || return
     e2e_start_recorder || return
     e2e_keys tap a || { e2e_fail "xkeys failed"; return; }

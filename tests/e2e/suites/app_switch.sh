@@ -17,7 +17,7 @@ q_tap_a() { e2e_focus_recorder && e2e_keys tap a && e2e_sync; }
 
 case_tray_switch() {
     e2e_case "the tray menu's Disable lets keys through, Enable restores the mapping; the dialog follows"
-    echo 'keys=65 action=ChangeKey target=66' | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    echo 'A change B' | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     q_start || return
     q_dialog || return
     e2e_start_recorder || return
@@ -47,7 +47,7 @@ case_tray_switch() {
 
 case_dialog_radios() {
     e2e_case "the dialog's radio buttons switch remapping; other buttons keep Add disabled while off"
-    echo 'keys=65 action=ChangeKey target=66' | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    echo 'A change B' | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     q_start || return
     q_dialog || return
     ui click "$Q_DIALOG" 1018
@@ -87,7 +87,7 @@ case_tray_left_click() {
 
 case_session_change() {
     e2e_case "a session change makes the library forget held keys"
-    echo 'keys=162,84 action=TypeText text="Z"' | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    echo 'T+Left.Ctrl text "Z"' | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     q_start /background || return
     e2e_start_recorder || return
     # Without a session change left Ctrl + T types Z.

@@ -104,13 +104,13 @@ case_url_gets_scheme() {
     e2e_pass
 }
 
-EditMapping='keys=67 action=TypeText text="first"
-keys=65 action=ChangeKey target=66 ctrl=1 shift=1
-keys=68 action=BlockKey'
+EditMapping='C text "first"
+A change B+Ctrl+Shift
+D block'
 
 case_edit_change_key() {
     e2e_case "editing a Change Key row opens with its modifiers, no target and Finish disabled, and keeps its place"
-    printf '%s\n' "$EditMapping" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    printf '%s\n' "$EditMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     start_quillon || return
     wait_for 10 row_count_is 3 || { e2e_fail "rows: $(rows_of)"; return; }
     local before
@@ -168,7 +168,7 @@ row_zero_point() {
 
 case_edit_by_double_click() {
     e2e_case "a double click on a Type text row opens it with its text and Finish enabled"
-    printf '%s\n' "$EditMapping" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    printf '%s\n' "$EditMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     start_quillon || return
     wait_for 10 row_count_is 3 || { e2e_fail "rows: $(rows_of)"; return; }
     row_zero_point || { e2e_fail "no list view"; return; }

@@ -27,8 +27,8 @@ TooManyText='The key combinations file holds more than 300 combinations. Only th
 WriteFailedText="There was a problem attempting to Write the combinations to the Disk. You changes can not be saved. Maybe the file is write protected?"
 
 # A changes into B, C is blocked: both can be seen at the recorder.
-GoodMapping='keys=65 action=ChangeKey target=66
-keys=67 action=BlockKey'
+GoodMapping='A change B
+C block'
 
 Record=3257
 
@@ -136,7 +136,7 @@ case_empty() {
 
 case_odd_size() {
     e2e_case "mapping.mp of two records and 100 bytes: WARNING from library and dialog, file kept, saved aside as .bad"
-    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     head -c 100 /dev/urandom >>"$E2E_WORK/mapping.mp"
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/damaged.mp"
     q_launch "$E2E_WORK" || return
@@ -168,13 +168,16 @@ case_odd_size() {
 case_too_many() {
     e2e_case "301 records: the library warns once, the first 300 act, a save keeps the whole file as .bad"
     {
-        echo 'keys=65 action=ChangeKey target=66'
+        echo 'A change B'
         local i
-        for i in $(seq 2 300); do echo 'keys=67 action=BlockKey'; done
-        # Record 301 is beyond the table: E must stay E.
-        echo 'keys=69 action=ChangeKey target=70'
-    } | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
-    q_records_are "$E2E_WORK/mapping.mp" 301 || { e2e_fail "mkmapping wrote $(q_records "$E2E_WORK/mapping.mp")"; return; }
+        for i in $(seq 2 300); do echo 'C block'; done
+    } | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
+    # Record 301 is beyond the table: E must stay E. Import refuses more than
+    # 300, so it is appended by hand.
+    e2e_quillmap import - "$E2E_CASE_DIR/record301.mp" <<<'E change F' ||
+        { e2e_fail "quillmap import failed"; return; }
+    cat "$E2E_CASE_DIR/record301.mp" >>"$E2E_WORK/mapping.mp"
+    q_records_are "$E2E_WORK/mapping.mp" 301 || { e2e_fail "the file holds $(q_records "$E2E_WORK/mapping.mp")"; return; }
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/long.mp"
     q_launch "$E2E_WORK" || return
     q_box WARNING 30 || return
@@ -204,7 +207,7 @@ case_too_many() {
 
 case_removed_while_running() {
     e2e_case "mapping.mp removed while running: the library keeps acting, a save writes it whole again"
-    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/good.mp"
     q_start || return
     q_dialog || return
@@ -224,7 +227,7 @@ case_removed_while_running() {
 
 case_garbage_while_running() {
     e2e_case "mapping.mp overwritten with garbage while running: the dialog warns, the table holds, a save keeps the garbage as .bad"
-    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/good.mp"
     q_start || return
     q_dialog || return
@@ -256,7 +259,7 @@ case_garbage_while_running() {
 
 case_read_only() {
     e2e_case "write-protected mapping.mp: a delete says Error..., the file and the library stay as they were"
-    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/good.mp"
     chmod a-w "$E2E_WORK/mapping.mp"
     q_start || return
@@ -277,8 +280,8 @@ case_read_only() {
     # Writable again, the next save writes the program's table whole.
     chmod u+w "$E2E_WORK/mapping.mp"
     q_delete_nothing || return
-    printf '%s\n' "$GoodMapping" | sed -n 1p | "$(e2e_tool mkmapping)" "$E2E_CASE_DIR/expected.mp" ||
-        { e2e_fail "mkmapping failed"; return; }
+    printf '%s\n' "$GoodMapping" | sed -n 1p | e2e_quillmap import - "$E2E_CASE_DIR/expected.mp" ||
+        { e2e_fail "quillmap import failed"; return; }
     wait_for 10 q_same "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
         { e2e_fail "the second save did not write the one record left"; return; }
     q_no_box || { e2e_fail "a box opened after the second save"; return; }
@@ -309,11 +312,11 @@ case_disk_full() {
     e2e_case "a disk that fills up half-way through a save: Error..., the old file whole, the library as it was"
     cp "$E2E_WORK/Quillon.exe" "$E2E_WORK/Quillhook.dll" "$folder/"
     {
-        echo 'keys=65 action=ChangeKey target=66'
-        echo 'keys=67 action=BlockKey'
+        echo 'A change B'
+        echo 'C block'
         local i
-        for i in $(seq 3 40); do echo "keys=$((70 + i % 10)),162 action=TypeText text=\"record $i\""; done
-    } | "$(e2e_tool mkmapping)" "$folder/mapping.mp" || { e2e_fail "mkmapping failed"; return; }
+        for i in $(seq 3 40); do echo "#$((70 + i % 10))+Left.Ctrl text \"record $i\""; done
+    } | e2e_quillmap import - "$folder/mapping.mp" || { e2e_fail "quillmap import failed"; return; }
     cp "$folder/mapping.mp" "$E2E_CASE_DIR/good.mp"
     # Leave room for about half the file: the temporary copy runs out of space.
     local free room=$((20 * Record))
@@ -385,9 +388,9 @@ case_typing_flood() {
     for i in $(seq 14); do text1="$text1$filler1"; text2="$text2$filler2"; done
     text1="$text1]"
     text2="$text2]"
-    e2e_mapping <<EOF_MAP || { e2e_fail "mkmapping failed"; return; }
-keys=162,84 action=TypeText text="$text1"
-keys=162,89 action=TypeText text="$text2"
+    e2e_mapping <<EOF_MAP || { e2e_fail "quillmap import failed"; return; }
+T+Left.Ctrl text "$text1"
+Y+Left.Ctrl text "$text2"
 EOF_MAP
     q_start /background || return
     hard_hookhost_desktop on

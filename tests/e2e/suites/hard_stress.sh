@@ -137,14 +137,14 @@ case_stress() {
     wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ /d "$browser" /f \
         >"$E2E_CASE_DIR/reg.out" 2>&1 || { e2e_fail "wine reg add failed: $(cat "$E2E_CASE_DIR/reg.out")"; return; }
     # Every action kind; their outputs (B, F5, "zx") are keys of no free key.
-    e2e_mapping <<EOF_MAP || { e2e_fail "mkmapping failed"; return; }
-keys=65 action=ChangeKey target=66
-keys=67 action=BlockKey
-keys=68 action=DisableCombination
-keys=162,84 action=TypeText text="zx"
-keys=162,75 action=ChangeKey target=116
-keys=162,76 action=LaunchApplication text="$(mapping_text "$marker")"
-keys=162,71 action=GoToUrl text="http://example.com/quillon-stress"
+    e2e_mapping <<EOF_MAP || { e2e_fail "quillmap import failed"; return; }
+A change B
+C block
+D disable
+T+Left.Ctrl text "zx"
+K+Left.Ctrl change F5
+L+Left.Ctrl launch "$(mapping_text "$marker")"
+G+Left.Ctrl url "http://example.com/quillon-stress"
 EOF_MAP
     local list=$E2E_CASE_DIR/events.txt expected=$E2E_CASE_DIR/expected-free.txt
     stress_generate "$list" "$expected"

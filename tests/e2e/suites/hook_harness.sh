@@ -37,13 +37,13 @@ case_right_control_is_right() {
 # Byte N of the mapping file, as a decimal number.
 mapping_byte() { od -An -tu1 -j "$1" -N1 "$E2E_WORK/mapping.mp" | tr -d ' '; }
 
-case_mkmapping_layout() {
-    e2e_case "mkmapping writes 3257-byte records with folded keys and the payload in place"
-    e2e_mapping <<'EOF_MAP' || { e2e_fail "mkmapping failed"; return; }
+case_quillmap_layout() {
+    e2e_case "quillmap import writes 3257-byte records with folded keys and the payload in place"
+    e2e_mapping <<'EOF_MAP' || { e2e_fail "quillmap import failed"; return; }
 # comment lines and blank lines are no records
 
-keys=162,84 action=TypeText text="H\"i\\"
-keys=65 action=ChangeKey target=66 ctrl=1 shift=1
+T+Left.Ctrl text "H\"i\\"
+A change B+Ctrl+Shift
 EOF_MAP
     [ "$(stat -c %s "$E2E_WORK/mapping.mp")" = $((2 * 3257)) ] || { e2e_fail "not two records"; return; }
     local checks="84:128 162:128 17:128 163:0 16:0 256:1 257:72 258:34 259:105 260:92 261:0"
@@ -56,7 +56,7 @@ EOF_MAP
     done
     # A line that does not parse leaves no file behind.
     rm -f "$E2E_WORK/mapping.mp"
-    if e2e_mapping <<<'keys=300 action=BlockKey' 2>/dev/null || [ -e "$E2E_WORK/mapping.mp" ]; then
+    if e2e_mapping <<<'#300 block' 2>/dev/null || [ -e "$E2E_WORK/mapping.mp" ]; then
         e2e_fail "key code 300 was accepted"
         return
     fi
@@ -81,7 +81,7 @@ case_recorder_yields_focus() {
     e2e_pass
 }
 
-case_mkmapping_layout
+case_quillmap_layout
 case_xtest_reaches_hook
 case_right_control_is_right
 case_recorder_yields_focus

@@ -9,7 +9,7 @@ hook_saw() { grep -qE -- "$1" "$E2E_CASE_DIR/hook.log"; }
 
 case_change_key_with_shift() {
     e2e_case "ChangeKey A to B with Shift: A types a capital B, Shift does not stick"
-    e2e_mapping <<<'keys=65 action=ChangeKey target=66 shift=1' || { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<'A change B+Shift' || { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     e2e_keys tap a || { e2e_fail "xkeys failed"; return; }
@@ -27,7 +27,7 @@ case_change_key_with_shift() {
 
 case_change_key_releases_the_combination() {
     e2e_case "ChangeKey left Ctrl+A to B: the window gets a plain b, not Ctrl+B"
-    e2e_mapping <<<'keys=162,65 action=ChangeKey target=66' || { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<'A+Left.Ctrl change B' || { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     e2e_keys down Control_L tap a up Control_L || { e2e_fail "xkeys failed"; return; }
@@ -41,7 +41,7 @@ case_change_key_releases_the_combination() {
 
 case_extended_flag_is_learned() {
     e2e_case "ChangeKey F2 to Left: non-extended until a physical Left taught the flag"
-    e2e_mapping <<<'keys=113 action=ChangeKey target=37' || { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<'F2 change Left' || { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     # Changed, physical (extended), changed again.
@@ -56,7 +56,7 @@ case_extended_flag_is_learned() {
 
 case_block_key() {
     e2e_case "BlockKey B: neither the press nor the release arrives, other keys do"
-    e2e_mapping <<<'keys=66 action=BlockKey' || { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<'B block' || { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     e2e_keys down b || { e2e_fail "xkeys failed"; return; }
@@ -78,7 +78,7 @@ case_block_key() {
 
 case_disabled_combination() {
     e2e_case "DisableCombination left Ctrl+W: swallowed, W alone still arrives"
-    e2e_mapping <<<'keys=87,162 action=DisableCombination' || { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<'W+Left.Ctrl disable' || { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     e2e_keys down Control_L tap w up Control_L || { e2e_fail "xkeys failed"; return; }
@@ -95,7 +95,7 @@ case_disabled_combination() {
 
 case_side_specific() {
     e2e_case "Left Ctrl+T does not fire with right Ctrl"
-    e2e_mapping <<<'keys=162,84 action=TypeText text="Hi"' || { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<'T+Left.Ctrl text "Hi"' || { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     e2e_keys down Control_R tap t up Control_R || { e2e_fail "xkeys failed"; return; }

@@ -4,7 +4,7 @@
 set -u
 . "$(dirname "$0")/../lib.sh"
 
-# mkmapping takes backslashes doubled.
+# The text form takes backslashes doubled.
 mapping_text() { local text=$1; printf '%s' "${text//\\/\\\\}"; }
 marker_exists() { [ -s "$E2E_WORK/marker-ran.txt" ]; }
 
@@ -12,8 +12,8 @@ case_launch_on_key_up() {
     e2e_case "LaunchApplication left Ctrl+L starts marker.exe on the key-up"
     local target
     target=$(e2e_winpath "$E2E_WORK/marker.exe")
-    e2e_mapping <<<"keys=162,76 action=LaunchApplication text=\"$(mapping_text "$target")\"" ||
-        { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<"L+Left.Ctrl launch \"$(mapping_text "$target")\"" ||
+        { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     e2e_keys down Control_L down l || { e2e_fail "xkeys failed"; return; }
@@ -35,7 +35,7 @@ case_url_reaches_browser() {
     chmod +x "$browser"
     wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ /d "$browser" /f \
         >"$E2E_CASE_DIR/reg.out" 2>&1 || { e2e_fail "wine reg add failed: $(cat "$E2E_CASE_DIR/reg.out")"; return; }
-    e2e_mapping <<<"keys=162,71 action=GoToUrl text=\"$url\"" || { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<"G+Left.Ctrl url \"$url\"" || { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     e2e_keys down Control_L tap g up Control_L || { e2e_fail "xkeys failed"; return; }

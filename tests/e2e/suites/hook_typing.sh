@@ -8,9 +8,9 @@ set -u
 case_typed_text_is_not_remapped() {
     e2e_case "Left Ctrl+T types 'Hai Anna'; the ChangeKey A-to-B record leaves those letters alone"
     # The ChangeKey record comes first, so it is tried on every event first.
-    e2e_mapping <<'EOF_MAP' || { e2e_fail "mkmapping failed"; return; }
-keys=65 action=ChangeKey target=66
-keys=162,84 action=TypeText text="Hai Anna"
+    e2e_mapping <<'EOF_MAP' || { e2e_fail "quillmap import failed"; return; }
+A change B
+T+Left.Ctrl text "Hai Anna"
 EOF_MAP
     e2e_start_hookhost || return
     e2e_start_recorder || return
@@ -25,7 +25,7 @@ EOF_MAP
 
 case_typed_text_twice() {
     e2e_case "Each press of the combination types the text again, in order"
-    e2e_mapping <<<'keys=162,84 action=TypeText text="ab1"' || { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<'T+Left.Ctrl text "ab1"' || { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     e2e_keys down Control_L tap t tap t up Control_L tap x || { e2e_fail "xkeys failed"; return; }
@@ -40,7 +40,7 @@ case_typed_text_twice() {
 
 case_line_breaks() {
     e2e_case "CR LF is typed as one key press (the layout's key for LF), a lone CR as Return"
-    e2e_mapping <<<'keys=162,84 action=TypeText text="a\r\nb\rc"' || { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<'T+Left.Ctrl text "a\r\nb\rc"' || { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
@@ -61,7 +61,7 @@ case_long_text() {
     local text="The quick brown fox jumps over the lazy dog, 0123456789! "
     text="$text${text^^}Pack my box with five dozen liquor jugs? (yes) - done."
     [ "${#text}" -ge 150 ] || { e2e_fail "the test text is only ${#text} characters"; return; }
-    e2e_mapping <<<"keys=162,84 action=TypeText text=\"$text\"" || { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<"T+Left.Ctrl text \"$text\"" || { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
