@@ -190,16 +190,18 @@ int SecondPassHit(const KeyMask& live)
 // rules swallow it, and once no key is held nothing the hook pressed stays down.
 LRESULT Decide(bool swallow, int code, WPARAM wParam, LPARAM lParam, int vk, bool down)
 {
-    bool passOn = !swallow;
-    if (!down && (MaskHas(Hook.passedDown, vk) || MaskHas(Hook.pressedDown, vk)))
-        passOn = true;
-    if (passOn && down) {
+    if (down) {
+        if (swallow)
+            return 1;
         MaskSet(Hook.passedDown, vk);
-    } else if (passOn) {
+        return OsCallNextHook(code, wParam, lParam);
+    }
+    bool passOn = !swallow || MaskHas(Hook.passedDown, vk) || MaskHas(Hook.pressedDown, vk);
+    if (passOn) {
         MaskClear(Hook.passedDown, vk);
         MaskClear(Hook.pressedDown, vk);
     }
-    if (!down && MaskEmpty(Hook.liveMask) && !MaskEmpty(Hook.pressedDown))
+    if (MaskEmpty(Hook.liveMask) && !MaskEmpty(Hook.pressedDown))
         ReleasePressedKeys();
     return passOn ? OsCallNextHook(code, wParam, lParam) : 1;
 }
