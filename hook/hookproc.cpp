@@ -185,25 +185,34 @@ int SecondPassHit(const KeyMask& live)
     return exact ? exact->firstAny : NoRecord;
 }
 
-// Makes a decision about a real event good for the system's key state: the
-// release of a key whose press reached the system is passed on even when the
-// rules swallow it, and once no key is held nothing the hook pressed stays down.
-LRESULT Decide(bool swallow, int code, WPARAM wParam, LPARAM lParam, int vk, bool down)
+// A release of `vk` goes out towards the system; once no key is held, nothing
+// the hook pressed stays down.
+void ReleaseWentOut(int vk)
 {
-    if (down) {
-        if (swallow)
-            return 1;
-        MaskSet(Hook.passedDown, vk);
-        return OsCallNextHook(code, wParam, lParam);
-    }
-    bool passOn = !swallow || MaskHas(Hook.passedDown, vk) || MaskHas(Hook.pressedDown, vk);
-    if (passOn) {
-        MaskClear(Hook.passedDown, vk);
-        MaskClear(Hook.pressedDown, vk);
-    }
+    MaskClear(Hook.passedDown, vk);
+    MaskClear(Hook.pressedDown, vk);
     if (MaskEmpty(Hook.liveMask) && !MaskEmpty(Hook.pressedDown))
         ReleasePressedKeys();
-    return passOn ? OsCallNextHook(code, wParam, lParam) : 1;
+}
+
+LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam, int vk, bool down)
+{
+    if (down)
+        MaskSet(Hook.passedDown, vk);
+    else
+        ReleaseWentOut(vk);
+    return OsCallNextHook(code, wParam, lParam);
+}
+
+// The release of a key whose press reached the system is passed on even when
+// the rules swallow it.
+LRESULT Swallow(int code, WPARAM wParam, LPARAM lParam, int vk, bool down)
+{
+    if (down)
+        return 1;
+    bool reachedSystem = MaskHas(Hook.passedDown, vk) || MaskHas(Hook.pressedDown, vk);
+    ReleaseWentOut(vk); // clears nothing that is not down
+    return reachedSystem ? OsCallNextHook(code, wParam, lParam) : 1;
 }
 } // namespace
 
@@ -245,7 +254,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
         GetCombinationText(Hook.lastCombSnapshot, text, sizeof text);
         if (Hook.lastCombWindow)
             OsSetWindowText(Hook.lastCombWindow, text);
-        return Decide(true, code, wParam, lParam, vk, down);
+        return Swallow(code, wParam, lParam, vk, down);
     }
 
     KeyMask live = Hook.liveMask;
@@ -254,7 +263,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
         const CombinationRecord& record = Hook.table.records[first];
         if (record.action == ChangeKey)
             ChangeKeyDirectly(record, vk, down);
-        return Decide(true, code, wParam, lParam, vk, down);
+        return Swallow(code, wParam, lParam, vk, down);
     }
 
     // The released key counts as held for whole combinations; generic entries
@@ -263,7 +272,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
     int second = SecondPassHit(live);
     if (second != NoRecord) {
         PerformAction(Hook.table.records[second], down);
-        return Decide(true, code, wParam, lParam, vk, down);
+        return Swallow(code, wParam, lParam, vk, down);
     }
-    return Decide(false, code, wParam, lParam, vk, down);
+    return PassOn(code, wParam, lParam, vk, down);
 }
