@@ -206,10 +206,8 @@ LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam, int vk, bool down)
 
 // The release of a key whose press reached the system is passed on even when
 // the rules swallow it.
-LRESULT Swallow(int code, WPARAM wParam, LPARAM lParam, int vk, bool down)
+LRESULT SwallowRelease(int code, WPARAM wParam, LPARAM lParam, int vk)
 {
-    if (down)
-        return 1;
     bool reachedSystem = MaskHas(Hook.passedDown, vk) || MaskHas(Hook.pressedDown, vk);
     ReleaseWentOut(vk); // clears nothing that is not down
     return reachedSystem ? OsCallNextHook(code, wParam, lParam) : 1;
@@ -254,7 +252,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
         GetCombinationText(Hook.lastCombSnapshot, text, sizeof text);
         if (Hook.lastCombWindow)
             OsSetWindowText(Hook.lastCombWindow, text);
-        return Swallow(code, wParam, lParam, vk, down);
+        return down ? 1 : SwallowRelease(code, wParam, lParam, vk);
     }
 
     KeyMask live = Hook.liveMask;
@@ -263,7 +261,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
         const CombinationRecord& record = Hook.table.records[first];
         if (record.action == ChangeKey)
             ChangeKeyDirectly(record, vk, down);
-        return Swallow(code, wParam, lParam, vk, down);
+        return down ? 1 : SwallowRelease(code, wParam, lParam, vk);
     }
 
     // The released key counts as held for whole combinations; generic entries
@@ -272,7 +270,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
     int second = SecondPassHit(live);
     if (second != NoRecord) {
         PerformAction(Hook.table.records[second], down);
-        return Swallow(code, wParam, lParam, vk, down);
+        return down ? 1 : SwallowRelease(code, wParam, lParam, vk);
     }
     return PassOn(code, wParam, lParam, vk, down);
 }
