@@ -111,6 +111,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         AddTrayIcon();
         return 0;
     case WM_DESTROY:
+        if (Library.resetKeysState)
+            Library.resetKeysState();
         RemoveHook();
         DeleteTrayIcon();
         PostQuitMessage(0);

@@ -104,6 +104,9 @@ void DisableRemapping()
 {
     if (RemappingEnabled == 0)
         return;
+    // Nothing the library pressed may stay down once it no longer sees the releases.
+    if (Library.resetKeysState)
+        Library.resetKeysState();
     RemoveHook();
     RemappingEnabled = 0;
     ShowRemappingState();

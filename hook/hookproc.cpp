@@ -79,45 +79,67 @@ void DeriveGenericModifiers()
     SetLive(0x12, Hook.live[0xA4] | Hook.live[0xA5]);
 }
 
+// The hook's own presses and releases: as PressKey and ReleaseKey, and kept
+// in the record of keys down towards the system.
+void SendPress(int vk)
+{
+    if (vk < 0 || vk > 255)
+        return;
+    PressKey(vk);
+    MaskSet(Hook.pressedDown, vk);
+}
+
+void SendRelease(int vk)
+{
+    if (vk < 0 || vk > 255)
+        return;
+    ReleaseKey(vk);
+    MaskClear(Hook.pressedDown, vk);
+    MaskClear(Hook.passedDown, vk);
+}
+
 void PressTarget(const CombinationRecord& record)
 {
     const char* p = record.payload;
     if (p[CtrlByte])
-        PressKey(0x11);
+        SendPress(0x11);
     if (p[AltByte])
-        PressKey(0xA4);
+        SendPress(0xA4);
     if (p[ShiftByte])
-        PressKey(0xA0);
-    PressKey(static_cast<BYTE>(p[TargetByte]));
+        SendPress(0xA0);
+    SendPress(static_cast<BYTE>(p[TargetByte]));
 }
 
 void ReleaseTarget(const CombinationRecord& record)
 {
     const char* p = record.payload;
-    ReleaseKey(static_cast<BYTE>(p[TargetByte]));
+    SendRelease(static_cast<BYTE>(p[TargetByte]));
     if (p[CtrlByte])
-        ReleaseKey(0x11);
+        SendRelease(0x11);
     if (p[AltByte])
-        ReleaseKey(0xA4);
+        SendRelease(0xA4);
     if (p[ShiftByte])
-        ReleaseKey(0xA0);
+        SendRelease(0xA0);
 }
 
 // A ChangeKey record hit in the first pass: the rest of the combination is
-// let go towards the system while the target is held, and pressed again after.
+// let go towards the system while the target is held, and what the user
+// still holds of it is pressed again after.
 void ChangeKeyDirectly(const CombinationRecord& record, int vk, bool down)
 {
-    BYTE others[KeyCount];
-    std::memcpy(others, record.keys, KeyCount);
-    others[vk] = 0;
     if (down) {
         if (vk == 0x11 || vk == 0x12 || (vk >= 0xA2 && vk <= 0xA5))
-            ReleaseKey(vk);
-        ReleaseKeys(others);
+            SendRelease(vk);
+        for (int code = 0; code < 255; ++code)
+            if (code != vk && record.keys[code] == KeyDown)
+                SendRelease(code);
         PressTarget(record);
     } else {
         ReleaseTarget(record);
-        PressKeys(others);
+        // A generic entry is held only while its left or right key is.
+        for (int code = 0; code < 255; ++code)
+            if (code != vk && record.keys[code] == KeyDown && Hook.live[code] == KeyDown)
+                SendPress(code);
     }
 }
 
@@ -149,8 +171,10 @@ int FirstPassHit(const KeyMask& live, int vk)
     int hit = Hook.index.firstBlock[vk];
     if (Hook.index.firstSingleChange[vk] < hit)
         hit = Hook.index.firstSingleChange[vk];
+    // Whole ChangeKey combinations hit only for an event on one of their own
+    // keys: the release of another key goes on like any other event.
     const MatchSlot* exact = FindExact(&Hook.index, live);
-    if (exact && exact->firstChangeKey < hit)
+    if (exact && exact->firstChangeKey < hit && Hook.table.records[exact->firstChangeKey].keys[vk])
         hit = exact->firstChangeKey;
     return hit;
 }
@@ -160,7 +184,42 @@ int SecondPassHit(const KeyMask& live)
     const MatchSlot* exact = FindExact(&Hook.index, live);
     return exact ? exact->firstAny : NoRecord;
 }
+
+// A release of `vk` goes out towards the system; once no key is held, nothing
+// the hook pressed stays down.
+void ReleaseWentOut(int vk)
+{
+    MaskClear(Hook.passedDown, vk);
+    MaskClear(Hook.pressedDown, vk);
+    if (MaskEmpty(Hook.liveMask) && !MaskEmpty(Hook.pressedDown))
+        ReleasePressedKeys();
+}
+
+LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam, int vk, bool down)
+{
+    if (down)
+        MaskSet(Hook.passedDown, vk);
+    else
+        ReleaseWentOut(vk);
+    return OsCallNextHook(code, wParam, lParam);
+}
+
+// The release of a key whose press reached the system is passed on even when
+// the rules swallow it.
+LRESULT SwallowRelease(int code, WPARAM wParam, LPARAM lParam, int vk)
+{
+    bool reachedSystem = MaskHas(Hook.passedDown, vk) || MaskHas(Hook.pressedDown, vk);
+    ReleaseWentOut(vk); // clears nothing that is not down
+    return reachedSystem ? OsCallNextHook(code, wParam, lParam) : 1;
+}
 } // namespace
+
+void ReleasePressedKeys()
+{
+    for (int code = 0; code < KeyCount; ++code)
+        if (MaskHas(Hook.pressedDown, code))
+            SendRelease(code);
+}
 
 extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -193,7 +252,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
         GetCombinationText(Hook.lastCombSnapshot, text, sizeof text);
         if (Hook.lastCombWindow)
             OsSetWindowText(Hook.lastCombWindow, text);
-        return 1;
+        return down ? 1 : SwallowRelease(code, wParam, lParam, vk);
     }
 
     KeyMask live = Hook.liveMask;
@@ -202,7 +261,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
         const CombinationRecord& record = Hook.table.records[first];
         if (record.action == ChangeKey)
             ChangeKeyDirectly(record, vk, down);
-        return 1;
+        return down ? 1 : SwallowRelease(code, wParam, lParam, vk);
     }
 
     // The released key counts as held for whole combinations; generic entries
@@ -211,7 +270,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
     int second = SecondPassHit(live);
     if (second != NoRecord) {
         PerformAction(Hook.table.records[second], down);
-        return 1;
+        return down ? 1 : SwallowRelease(code, wParam, lParam, vk);
     }
-    return OsCallNextHook(code, wParam, lParam);
+    return PassOn(code, wParam, lParam, vk, down);
 }

@@ -11,6 +11,11 @@
 struct HookState {
     BYTE live[256];             // 0x80 = down; 16-18 derived from 160-165
     KeyMask liveMask;           // the same keys, one bit each
+    // Keys down towards the system, kept on the hook's thread only: real
+    // presses passed on, and presses the hook synthesized, each until a
+    // release of that code went out.
+    KeyMask passedDown;
+    KeyMask pressedDown;
     BYTE extendedKeyFlags[256]; // 1 = synthesize with KEYEVENTF_EXTENDEDKEY
     BYTE lastCombSnapshot[256]; // live state at the last real key press
     BYTE* lastCombBuffer;
@@ -30,6 +35,10 @@ void ResetExtendedKeyFlags();
 void ClearLiveKeys();
 // Folds the table and rebuilds the lookup; after every change to `Hook.table`.
 void IndexCombinationTable();
+
+// Releases, in ascending code order, every key the hook pressed towards the
+// system and has not released; on the hook's thread only.
+void ReleasePressedKeys();
 
 void PressKey(int vk);
 void ReleaseKey(int vk);

@@ -17,6 +17,9 @@ void LoadLibraryTable()
     // at start-up its index was never built, and an unbuilt index names
     // record 0 for every key, so every key would be swallowed.
     IndexCombinationTable();
+    // What the old table pressed is not left for the new one to release.
+    if (result == MappingLoaded || result == MappingCut)
+        ReleasePressedKeys();
     // The warning box lets the hook run, so the index is current before it.
     if (result == MappingCut)
         OsMessageBox(nullptr, TooManyRecordsText, "WARNING", MB_ICONWARNING | MB_OK);
@@ -58,7 +61,11 @@ LRESULT SetListBox(HWND listBox)
     return 0;
 }
 
-void ResetKeysState() { ClearLiveKeys(); }
+void ResetKeysState()
+{
+    ReleasePressedKeys();
+    ClearLiveKeys();
+}
 
 void ForceReloadKeysFromDisk() { LoadLibraryTable(); }
 }

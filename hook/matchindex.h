@@ -22,6 +22,14 @@ inline void MaskClear(KeyMask& mask, int code)
 {
     mask.words[code >> 6] &= ~(std::uint64_t(1) << (code & 63));
 }
+inline bool MaskHas(const KeyMask& mask, int code)
+{
+    return (mask.words[code >> 6] >> (code & 63)) & 1;
+}
+inline bool MaskEmpty(const KeyMask& mask)
+{
+    return (mask.words[0] | mask.words[1] | mask.words[2] | mask.words[3]) == 0;
+}
 inline bool MaskEqual(const KeyMask& a, const KeyMask& b)
 {
     return a.words[0] == b.words[0] && a.words[1] == b.words[1] && a.words[2] == b.words[2] &&

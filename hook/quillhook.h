@@ -15,9 +15,11 @@ BYTE* SetLastCombBuffer(BYTE* buffer);
 LRESULT SetSendLastComb(LRESULT flag);
 // Stores a list box handle that nothing reads. Returns 0.
 LRESULT SetListBox(HWND listBox);
-// Forgets every key the library holds as down.
+// Releases every key the library pressed towards the system, then forgets
+// every key it holds as down.
 void ResetKeysState();
-// Reads "mapping.mp" again.
+// Reads "mapping.mp" again; when that replaces the table, also releases every
+// key the library pressed towards the system.
 void ForceReloadKeysFromDisk();
 }
 

@@ -135,6 +135,7 @@ void OsKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo)
     if (Fake.recordKeys) {
         std::lock_guard<std::mutex> guard(g_recordMutex);
         Fake.keyEvents.push_back(event);
+        Fake.systemKeys[vk] = (flags & KEYEVENTF_KEYUP) ? 0 : 0x80;
     }
     if (Fake.reinject)
         Fake.reinject(event);
@@ -163,6 +164,14 @@ LRESULT OsCallNextHook(int code, WPARAM wParam, LPARAM lParam)
 {
     if (Fake.recordKeys)
         Fake.hookPasses.push_back({code, wParam, lParam});
+    // A real event reaches the system; an injected one was counted when it
+    // was synthesized, or is another program's.
+    const KBDLLHOOKSTRUCT* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    if (Fake.recordKeys && event && wParam >= WM_KEYDOWN && wParam <= WM_SYSKEYUP &&
+        !(event->flags & LLKHF_INJECTED)) {
+        std::lock_guard<std::mutex> guard(g_recordMutex);
+        Fake.systemKeys[event->vkCode & 0xFF] = (event->flags & LLKHF_UP) ? 0 : 0x80;
+    }
     return Fake.nextHookResult;
 }
 

@@ -57,6 +57,9 @@ struct FakePlatform {
     std::vector<FakeShellOpen> shellOpens;
     std::vector<FakeThread> threads; // started threads (run only when runThreads)
     int shellThreadInits = 0;
+    // The system's key state (0x80 = down), as the real events passed on and
+    // the keys synthesized leave it; kept while recordKeys is on.
+    BYTE systemKeys[256] = {};
 
     // Answers and knobs.
     bool recordKeys = true; // off in benchmarks: key events and pass-ons are not kept

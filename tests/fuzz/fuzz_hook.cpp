@@ -2,7 +2,8 @@
 // with the texts it queues typed against the fake layer. After every event:
 // generic modifiers equal the OR of their sides, an injected event changes no
 // state and is never swallowed, code 255 is never sent by the plural forms,
-// and the typing queue never holds more than 12 texts.
+// the typing queue never holds more than 12 texts, and whenever the user holds
+// no key, no key is down towards the system.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +28,7 @@ struct Input {
 
 const LRESULT Passed = 7;
 BYTE g_capture[256];
+bool g_held[256]; // the user's keys: real events with hook code 0
 
 void Check(bool ok)
 {
@@ -71,12 +73,15 @@ void Event(Input& in)
     int code = (control & 3) == 3 ? static_cast<int>(control) - 128 : 0;
     if (control & 4)
         SetSendLastComb((control >> 3) & 1);
+    if ((control & 0x70) == 0x70)
+        ResetKeysState();
 
     BYTE live[256], extended[256], snapshot[256];
     std::memcpy(live, Hook.live, 256);
     std::memcpy(extended, Hook.extendedKeyFlags, 256);
     std::memcpy(snapshot, Hook.lastCombSnapshot, 256);
     std::size_t before = Fake.keyEvents.size();
+    BYTE systemBefore = Fake.systemKeys[vk];
 
     KBDLLHOOKSTRUCT e = {static_cast<DWORD>(vk), 0, flags, 0, 0};
     LRESULT result = KeyRemapProc(code, (flags & LLKHF_UP) ? WM_KEYUP : WM_KEYDOWN,
@@ -98,6 +103,17 @@ void Event(Input& in)
     for (std::size_t i = before; i < Fake.keyEvents.size(); ++i)
         Check(Fake.keyEvents[i].vk != 255);
     Check(WaitingTexts() <= 12);
+
+    // Events with another hook code are no user's: the hook must not look.
+    if (code != 0)
+        Fake.systemKeys[vk] = systemBefore;
+    else if (!(flags & LLKHF_INJECTED))
+        g_held[vk] = (flags & LLKHF_UP) == 0;
+    bool holding = false;
+    for (int c = 0; c < 256; ++c)
+        holding = holding || g_held[c];
+    for (int c = 0; c < 256 && !holding; ++c)
+        Check(Fake.systemKeys[c] == 0);
 
     // Now and then the typer's turn: type what waits.
     if (in.Next() % 4 == 0) {
@@ -129,6 +145,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (char* text = TakeNextText())
         OsFree(text);
     ClearLiveKeys();
+    std::memset(&Hook.passedDown, 0, sizeof Hook.passedDown);
+    std::memset(&Hook.pressedDown, 0, sizeof Hook.pressedDown);
+    std::memset(Fake.systemKeys, 0, sizeof Fake.systemKeys);
+    std::memset(g_held, 0, sizeof g_held);
     SetSendLastComb(0);
     SetLastCombBuffer(g_capture);
     SetLastCombWindow(reinterpret_cast<HWND>(0x1003));

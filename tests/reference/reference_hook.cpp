@@ -19,16 +19,41 @@ void ResetReferenceHook(CombinationTable* table)
 }
 
 namespace {
-void Press(int vk) { OsKeybdEvent(static_cast<BYTE>(vk), 0, Reference.extendedKeyFlags[vk], 0); }
+void Press(int vk)
+{
+    OsKeybdEvent(static_cast<BYTE>(vk), 0, Reference.extendedKeyFlags[vk], 0);
+    Reference.pressedDown[vk] = 1;
+}
 void Release(int vk)
 {
     OsKeybdEvent(static_cast<BYTE>(vk), 0, Reference.extendedKeyFlags[vk] | KEYEVENTF_KEYUP, 0);
+    Reference.pressedDown[vk] = 0;
+    Reference.passedDown[vk] = 0;
 }
-void PressAll(const BYTE* keys)
+void ReleasePressed()
 {
-    for (int c = 0; c <= 254; ++c)
-        if (keys[c] == 0x80)
-            Press(c);
+    for (int c = 0; c <= 255; ++c)
+        if (Reference.pressedDown[c])
+            Release(c);
+}
+// Swallowed or passed on, then: a release whose press reached the system
+// goes on, and with no key held every synthesized press is released.
+LRESULT Finish(bool swallow, int code, WPARAM wParam, LPARAM lParam, int vk, bool down)
+{
+    ReferenceHook& h = Reference;
+    if (!down && (h.passedDown[vk] || h.pressedDown[vk]))
+        swallow = false;
+    if (!swallow) {
+        h.passedDown[vk] = down ? 1 : 0;
+        if (!down)
+            h.pressedDown[vk] = 0;
+    }
+    bool anyHeld = false;
+    for (int c = 0; c <= 255; ++c)
+        anyHeld = anyHeld || h.live[c] != 0;
+    if (!down && !anyHeld)
+        ReleasePressed();
+    return swallow ? 1 : OsCallNextHook(code, wParam, lParam);
 }
 void ReleaseAll(const BYTE* keys)
 {
@@ -82,7 +107,7 @@ LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam)
         char text[500];
         GetCombinationText(h.lastCombSnapshot, text, 500);
         OsSetWindowText(h.lastCombWindow, text);
-        return 1;
+        return Finish(true, code, wParam, lParam, vk, down);
     }
     BYTE live[256];
     std::memcpy(live, h.live, 256);
@@ -91,12 +116,12 @@ LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam)
         CombinationRecord& r = h.table->records[i];
         if (r.action == BlockKey) {
             if (r.keys[vk])
-                return 1;
+                return Finish(true, code, wParam, lParam, vk, down);
             continue;
         }
         if (r.action != ChangeKey)
             continue;
-        if (!KeysMatch(live, r.keys) && !(IsSingleKey(r.keys) && r.keys[vk]))
+        if (!(KeysMatch(live, r.keys) && r.keys[vk]) && !(IsSingleKey(r.keys) && r.keys[vk]))
             continue;
         BYTE others[256];
         std::memcpy(others, r.keys, 256);
@@ -108,9 +133,11 @@ LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam)
             PressTarget(r.payload);
         } else {
             ReleaseTarget(r.payload);
-            PressAll(others);
+            for (int c = 0; c <= 254; ++c)
+                if (others[c] == 0x80 && h.live[c] == 0x80)
+                    Press(c);
         }
-        return 1;
+        return Finish(true, code, wParam, lParam, vk, down);
     }
 
     live[vk] = 0x80;
@@ -137,7 +164,19 @@ LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam)
         default:
             break;
         }
-        return 1;
+        return Finish(true, code, wParam, lParam, vk, down);
     }
-    return OsCallNextHook(code, wParam, lParam);
+    return Finish(false, code, wParam, lParam, vk, down);
+}
+
+void ReferenceResetKeysState()
+{
+    ReleasePressed();
+    std::memset(Reference.live, 0, 256);
+}
+
+void ReferenceReplaceTable(CombinationTable* table)
+{
+    Reference.table = table;
+    ReleasePressed();
 }

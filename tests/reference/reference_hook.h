@@ -10,6 +10,8 @@ struct ReferenceHook {
     BYTE live[256];
     BYTE extendedKeyFlags[256];
     BYTE lastCombSnapshot[256];
+    BYTE passedDown[256];  // real presses passed on, until a release of the code went out
+    BYTE pressedDown[256]; // presses synthesized, until a release of the code went out
     BYTE* lastCombBuffer;
     HWND lastCombWindow;
     int sendLastComb;
@@ -19,3 +21,6 @@ extern ReferenceHook Reference;
 
 void ResetReferenceHook(CombinationTable* table);
 LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam);
+// ResetKeysState and a reload that replaces the table, read the same way.
+void ReferenceResetKeysState();
+void ReferenceReplaceTable(CombinationTable* table);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -11,23 +15,31 @@ namespace {
 const int Pool[] = {0, 16, 17, 38, 65, 66, 67, 160, 161, 162, 163, 164, 255};
 const int PoolSize = sizeof Pool / sizeof Pool[0];
 
+// Side, generic and ordinary keys, for the sequences a user can type.
+const int UserPool[] = {16, 17, 18, 160, 161, 162, 163, 164, 165, 20, 38, 65, 66, 67, 120};
+const int UserPoolSize = sizeof UserPool / sizeof UserPool[0];
+
+enum { KeyEvent, ResetKeys, Reload };
+
 struct Event {
     int vk;
     DWORD flags;
     int code;
     int capture; // -1 leave, 0 off, 1 on before the event
+    int op = KeyEvent;
 };
 
-std::vector<CombinationRecord> RandomTable(std::mt19937& rng, int size)
+std::vector<CombinationRecord> RandomTable(std::mt19937& rng, int size, const int* pool = Pool,
+                                           int poolSize = PoolSize)
 {
     std::vector<CombinationRecord> records;
     for (int i = 0; i < size; ++i) {
         CombinationRecord r = Record({}, static_cast<BYTE>(rng() % 8)); // 6, 7: unknown kinds
         int keys = static_cast<int>(rng() % 4);
         for (int k = 0; k < keys; ++k)
-            SetKeyDown(r.keys, Pool[rng() % PoolSize]);
+            SetKeyDown(r.keys, pool[rng() % poolSize]);
         if (r.action == ChangeKey) {
-            r.payload[TargetByte] = static_cast<char>(Pool[rng() % PoolSize]);
+            r.payload[TargetByte] = static_cast<char>(pool[rng() % poolSize]);
             r.payload[CtrlByte] = static_cast<char>(rng() % 2);
             r.payload[AltByte] = static_cast<char>(rng() % 3); // any nonzero counts
             r.payload[ShiftByte] = static_cast<char>(rng() % 2);
@@ -54,6 +66,30 @@ std::vector<Event> RandomEvents(std::mt19937& rng, int count)
     return events;
 }
 
+// What a user can do: press keys (again while held: auto-repeat) and let them
+// go in any order; now and then capture mode, ResetKeysState or a reload.
+// Everything held is let go at the end.
+std::vector<Event> UserEvents(std::mt19937& rng, int count)
+{
+    std::vector<Event> events;
+    std::vector<int> held;
+    for (int i = 0; i < count || !held.empty(); ++i) {
+        int roll = i < count ? static_cast<int>(rng() % 40) : 40; // 40: let go
+        Event e = {UserPool[rng() % UserPoolSize], rng() % 5 ? 0u : LLKHF_EXTENDED, 0,
+                   roll == 2 ? static_cast<int>(rng() % 2) : -1, roll < 2 ? roll + 1 : KeyEvent};
+        if (roll >= 2 && roll % 2 == 0 && !held.empty()) {
+            std::size_t at = rng() % held.size();
+            e.vk = held[at];
+            e.flags |= LLKHF_UP;
+            held.erase(held.begin() + static_cast<long>(at));
+        } else if (roll >= 2 && std::find(held.begin(), held.end(), e.vk) == held.end()) {
+            held.push_back(e.vk);
+        }
+        events.push_back(e);
+    }
+    return events;
+}
+
 LRESULT (*Current)(int, WPARAM, LPARAM) = nullptr;
 
 void Reinject(const FakeKeyEvent& e)
@@ -67,12 +103,28 @@ LRESULT ReferenceProc(int code, WPARAM wParam, LPARAM lParam)
     return ReferenceRemapProc(code, wParam, lParam);
 }
 
-// Everything observable of one run, event by event.
+std::string g_mappingDir; // where a reload reads its tables from
+
+void WriteMappingFile(const std::vector<CombinationRecord>& records)
+{
+    std::FILE* f = std::fopen((g_mappingDir + "/mapping.mp").c_str(), "wb");
+    ASSERT_NE(nullptr, f);
+    for (const CombinationRecord& r : records)
+        ASSERT_EQ(1u, std::fwrite(&r, sizeof r, 1, f));
+    std::fclose(f);
+}
+
+// Everything observable of one run, event by event. `reloads` are the tables
+// that Reload events read in turn; `leftDown` counts the moments when no key
+// is held but the system still has one down.
 std::string Trace(LRESULT (*proc)(int, WPARAM, LPARAM), const std::vector<CombinationRecord>& records,
-                  const std::vector<Event>& events, bool reentrant)
+                  const std::vector<Event>& events, bool reentrant,
+                  const std::vector<std::vector<CombinationRecord>>& reloads = {},
+                  int* leftDown = nullptr)
 {
     static CombinationTable referenceTable;
     StartFreshLibrary();
+    Fake.executablePath = g_mappingDir + "/Quillon.exe";
     UseTable(records);
     referenceTable = Hook.table; // folded, as the library holds it
     ResetReferenceHook(&referenceTable);
@@ -88,6 +140,8 @@ std::string Trace(LRESULT (*proc)(int, WPARAM, LPARAM), const std::vector<Combin
     Reference.lastCombWindow = field;
 
     std::string trace;
+    std::size_t reloaded = 0;
+    bool held[256] = {};
     for (const Event& e : events) {
         if (e.capture >= 0) {
             SetSendLastComb(e.capture);
@@ -95,11 +149,34 @@ std::string Trace(LRESULT (*proc)(int, WPARAM, LPARAM), const std::vector<Combin
         }
         std::size_t keysBefore = Fake.keyEvents.size();
         std::size_t textsBefore = Fake.windowTexts.size();
-        LRESULT result = Feed(proc, e.vk, e.flags, e.code);
+        LRESULT result = 0;
+        if (e.op == ResetKeys) {
+            if (proc == KeyRemapProc)
+                ResetKeysState();
+            else
+                ReferenceResetKeysState();
+        } else if (e.op == Reload) {
+            WriteMappingFile(reloads[reloaded++ % reloads.size()]);
+            ForceReloadKeysFromDisk();
+            referenceTable = Hook.table;
+            if (proc != KeyRemapProc)
+                ReferenceReplaceTable(&referenceTable);
+        } else {
+            result = Feed(proc, e.vk, e.flags, e.code);
+            if (!(e.flags & LLKHF_INJECTED))
+                held[e.vk] = !(e.flags & LLKHF_UP);
+        }
         trace += std::to_string(result) + ":" + SynthesizedKeys(keysBefore) + "|" + TakeSideEffects();
         for (std::size_t i = textsBefore; i < Fake.windowTexts.size(); ++i)
             trace += "|W(" + Fake.windowTexts[i].text + ")";
         trace += "\n";
+        bool holding = false, down = false;
+        for (int c = 0; c < 256; ++c) {
+            holding = holding || held[c];
+            down = down || Fake.systemKeys[c];
+        }
+        if (leftDown && !holding && down)
+            ++*leftDown;
     }
     Fake.reinject = nullptr;
     return trace;
@@ -130,5 +207,38 @@ TEST(IndexedHookMatchesTheLiteralReading, OnRandomTablesAndEvents)
     EXPECT_GT(queued, 20);
     std::printf("events swallowed %d, with keys synthesized %d, queuing %d\n", swallowed,
                 synthesized, queued);
+}
+
+// The law: once the user holds no key, nothing the hook passed on or
+// synthesized is still down towards the system, in any order of presses and
+// releases, auto-repeat, capture mode, ResetKeysState and reloads included.
+TEST(IndexedHookMatchesTheLiteralReading, NoKeyIsLeftDownOnceNoneIsHeld)
+{
+    char dir[] = "/tmp/quillon-law-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(dir));
+    g_mappingDir = dir;
+    std::mt19937 rng(20261209);
+    const int sequences = 500;
+    int events = 0, leftDown = 0, synthesized = 0;
+    for (int round = 0; round < sequences; ++round) {
+        SCOPED_TRACE(round);
+        std::vector<CombinationRecord> records =
+            RandomTable(rng, 1 + static_cast<int>(rng() % 24), UserPool, UserPoolSize);
+        std::vector<std::vector<CombinationRecord>> reloads;
+        for (int i = 0; i < 3; ++i)
+            reloads.push_back(RandomTable(rng, static_cast<int>(rng() % 24), UserPool, UserPoolSize));
+        std::vector<Event> sequence = UserEvents(rng, 60);
+        events += static_cast<int>(sequence.size());
+        std::string ours = Trace(KeyRemapProc, records, sequence, true, reloads, &leftDown);
+        std::string reference = Trace(ReferenceProc, records, sequence, true, reloads, &leftDown);
+        ASSERT_EQ(reference, ours);
+        ASSERT_EQ(0, leftDown) << "a key left down towards the system";
+        synthesized += static_cast<int>(Fake.keyEvents.size());
+    }
+    std::remove((g_mappingDir + "/mapping.mp").c_str());
+    rmdir(dir);
+    EXPECT_GT(synthesized, 3000) << "the tables must act for the law to mean something";
+    std::printf("%d sequences, %d events, %d keys synthesized by the literal reading\n", sequences,
+                events, synthesized);
 }
 } // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -64,9 +66,10 @@ const std::vector<Sequence> Sequences = {
       {"+65", "S", "+66"},
       {"+65", "S", "+66"},
       {"-65", "S", "-66"}}},
-    {"Shift+A gives Shift+B: keys outside the record are left alone",
+    {"Shift+A gives Shift+B: keys outside the record are left alone, in either order",
      {Change({65}, 66)},
-     {{"+160", "P", ""}, {"+65", "S", "+66"}, {"-65", "S", "-66"}, {"-160", "P", ""}}},
+     {{"+160", "P", ""}, {"+65", "S", "+66"}, {"-65", "S", "-66"}, {"-160", "P", ""},
+      {"+160", "P", ""}, {"+65", "S", "+66"}, {"-160", "P", ""}, {"-65", "S", "-66"}}},
     {"empty table passes everything",
      {},
      {{"+65", "P", ""}, {"+162", "P", ""}, {"-65", "P", ""}, {"-162", "P", ""}}},
@@ -112,26 +115,38 @@ const std::vector<Sequence> Sequences = {
     {"releasing a side modifier that completed a combination passes on",
      {Record({162, 65}, DisableCombination)},
      {{"+65", "P", ""}, {"+162", "S", ""}, {"-162", "P", ""}, {"-65", "P", ""}}},
-    {"a change's target stays down when another key of it is let go first",
+    {"a change's target is released once no key is held, whatever was let go first",
      {Change({162, 65}, 66)},
-     {{"+162", "P", ""}, {"+65", "S", "-17 -162 +66"}, {"-162", "P", ""}, {"-65", "P", ""}}},
-    {"releasing a key outside a held change presses its keys again",
+     {{"+162", "P", ""}, {"+65", "S", "-17 -162 +66"}, {"-162", "P", ""}, {"-65", "P", "-66"}}},
+    {"left Ctrl+J changed to Down, Ctrl let go before J: Down is released",
+     {Change({162, 74}, 40)},
+     {{"+162", "P", ""}, {"+74", "S", "-17 -162 +40"}, {"-162", "P", ""}, {"-74", "P", "-40"}}},
+    {"releasing a key outside a held change passes on and presses nothing",
      {Change({162, 65}, 66)},
      {{"+162", "P", ""},
       {"+65", "S", "-17 -162 +66"},
       {"+88", "P", ""},
-      {"-88", "S", "-66 +17 +65 +162"},
+      {"-88", "P", ""},
       {"-65", "S", "-66"},
       {"-162", "P", ""}}},
+    {"F9 changed to Ctrl, held while C is tapped: Ctrl+C, then nothing left down",
+     {Change({120}, 162)},
+     {{"+120", "S", "+162"}, {"+67", "P", ""}, {"-67", "P", ""}, {"-120", "S", "-162"}}},
+    {"a swallowed release of a key whose press passed on passes on",
+     {Record({65, 66}, DisableCombination)},
+     {{"+65", "P", ""}, {"+66", "S", ""}, {"-65", "P", ""}, {"-66", "P", ""}}},
     {"single-key change hits while other keys are held",
      {Change({65}, 66, true)},
      {{"+162", "P", ""}, {"+65", "S", "+17 +66"}, {"-65", "S", "-66 -17"}, {"-162", "P", ""}}},
     {"a Ctrl key of the combination is released first towards the system",
      {Change({65, 162}, 66, false, true)},
-     {{"+65", "P", ""}, {"+162", "S", "-162 -17 -65 +164 +66"}, {"-162", "P", ""}, {"-65", "P", ""}}},
-    {"single-key change of left Ctrl: its generic entry is pressed again on release",
-     {Change({162}, 20)},
-     {{"+162", "S", "-162 -17 +20"}, {"-162", "S", "-20 +17"}}},
+     {{"+65", "P", ""}, {"+162", "S", "-162 -17 -65 +164 +66"}, {"-162", "P", ""}, {"-65", "P", "-66 -164"}}},
+    {"left Ctrl changed to Escape, then x is a plain x",
+     {Change({162}, 27)},
+     {{"+162", "S", "-162 -17 +27"}, {"-162", "S", "-27"}, {"+88", "P", ""}, {"-88", "P", ""}}},
+    {"single-key change of left Ctrl with right Ctrl held: Ctrl pressed again until all is let go",
+     {Change({162}, 27)},
+     {{"+163x", "P", ""}, {"+162", "S", "-162 -17 +27"}, {"-162", "S", "-27 +17"}, {"-163x", "P", "-17"}}},
     {"right-hand modifiers are extended from the start, other keys once seen so",
      {Change({65}, 38), Change({66}, 163)},
      {{"+65", "S", "+38"},
@@ -142,9 +157,9 @@ const std::vector<Sequence> Sequences = {
       {"-65", "S", "-38e"},
       {"+66", "S", "+163e"},
       {"-66", "S", "-163e"}}},
-    {"a change with no keys hits on the release of the last key",
+    {"a change with no keys: the release of the last key passes on",
      {Change({}, 66)},
-     {{"+65", "P", ""}, {"-65", "S", "-66"}}},
+     {{"+65", "P", ""}, {"-65", "P", ""}}},
 };
 
 class HookSequences : public ::testing::TestWithParam<bool> {
@@ -161,8 +176,11 @@ TEST_P(HookSequences, EventsInDecisionsAndKeysOut)
         if (reentrant)
             Fake.reinject = Reinject;
         UseTable(s.records);
+        bool held[256] = {};
         for (const Step& step : s.steps) {
             SCOPED_TRACE(step.event);
+            if (!std::strchr(step.event, 'i'))
+                held[std::atoi(step.event + 1)] = step.event[0] == '+';
             std::size_t before = Fake.keyEvents.size();
             LRESULT result = FeedToken(step.event);
             EXPECT_EQ(std::string(step.decision) == "S" ? 1 : Passed, result);
@@ -172,9 +190,13 @@ TEST_P(HookSequences, EventsInDecisionsAndKeysOut)
                 out += (out.empty() ? "" : " ") + side;
             EXPECT_EQ(step.out, out);
         }
+        bool holding = false;
         for (int code = 0; code < 256; ++code) {
             EXPECT_EQ(0, Hook.live[code] & 0x7F) << "only 0 or 0x80";
+            holding = holding || held[code];
         }
+        for (int code = 0; code < 256 && !holding; ++code)
+            EXPECT_EQ(0, Fake.systemKeys[code]) << code << " left down towards the system";
     }
 }
 
@@ -267,9 +289,12 @@ TEST_F(HookProc, CaptureModeReportsTheKeysOfTheLastPressAndSwallowsEverything)
 
 TEST_F(HookProc, ResetKeysStateForgetsHeldKeys)
 {
-    UseTable({Record({162, 65}, DisableCombination)});
+    UseTable({Record({162, 65}, DisableCombination), Change({66}, 67)});
     FeedToken("+162");
+    FeedToken("+66");
+    std::size_t before = Fake.keyEvents.size();
     ResetKeysState();
+    EXPECT_EQ("-67", SynthesizedKeys(before)) << "what the library pressed is released";
     for (int c = 0; c < 256; ++c)
         EXPECT_EQ(0, Hook.live[c]);
     EXPECT_EQ(Passed, FeedToken("+65")) << "left Ctrl is no longer known as held";

@@ -1,11 +1,17 @@
 #!/bin/bash
 # Quillhook.dll under a real low-level hook (hookhost.exe) with XTEST keys:
 # key-level rules (ChangeKey, BlockKey), a disabled combination and
-# side-specific matching. Codes: 65 A, 66 B, 84 T, 87 W, 162 left Ctrl.
+# side-specific matching, and no key left down. Codes: 17 Ctrl, 27 Escape,
+# 65 A, 66 B, 84 T, 87 W, 120 F9, 162 left Ctrl.
 set -u
 . "$(dirname "$0")/../lib.sh"
 
 hook_saw() { grep -qE -- "$1" "$E2E_CASE_DIR/hook.log"; }
+# The keys whose last message in the recorder was a key-down.
+keys_left_down() {
+    awk '/^WM_(SYS)?KEYDOWN / { down[$2] = 1 } /^WM_(SYS)?KEYUP / { delete down[$2] }
+         END { for (k in down) printf "%s ", k }' "$E2E_RECORDER_LOG"
+}
 
 case_change_key_with_shift() {
     e2e_case "ChangeKey A to B with Shift: A types a capital B, Shift does not stick"
@@ -36,6 +42,33 @@ case_change_key_releases_the_combination() {
     e2e_sync || { e2e_fail "the sync key never arrived"; return; }
     e2e_typed_is b || { e2e_fail "more than 'b' arrived: '$(e2e_typed | od -An -c)'"; return; }
     e2e_got '^WM_KEY(DOWN|UP) vk=65 ' && { e2e_fail "the A itself reached the window"; return; }
+    e2e_pass
+}
+
+case_modifier_changed_into_escape() {
+    e2e_case "ChangeKey left Ctrl to Escape: after one tap, x types a plain x"
+    e2e_mapping <<<'keys=162 action=ChangeKey target=27' || { e2e_fail "mkmapping failed"; return; }
+    e2e_start_hookhost || return
+    e2e_start_recorder || return
+    e2e_keys tap Control_L tap x || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_got '^WM_CHAR code=(120|24) ' || { e2e_fail "no x arrived: '$(e2e_typed | od -An -c)'"; return; }
+    e2e_got '^WM_CHAR code=24 ' && { e2e_fail "x arrived as Ctrl+X: Ctrl was left down"; return; }
+    e2e_got '^WM_KEYDOWN vk=27 ' || { e2e_fail "no Escape arrived"; return; }
+    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
+    [ -z "$(keys_left_down)" ] || { e2e_fail "left down in the window: $(keys_left_down)"; return; }
+    e2e_pass
+}
+
+case_key_changed_into_ctrl_in_a_chord() {
+    e2e_case "ChangeKey F9 to Ctrl: F9 held while C is tapped gives Ctrl+C, nothing left down"
+    e2e_mapping <<<'keys=120 action=ChangeKey target=17' || { e2e_fail "mkmapping failed"; return; }
+    e2e_start_hookhost || return
+    e2e_start_recorder || return
+    e2e_keys down F9 tap c up F9 || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is $'\x03' || { e2e_fail "expected Ctrl+C, got '$(e2e_typed | od -An -c)'"; return; }
+    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
+    e2e_got ' vk=120 ' && { e2e_fail "F9 itself reached the window"; return; }
+    [ -z "$(keys_left_down)" ] || { e2e_fail "left down in the window: $(keys_left_down)"; return; }
     e2e_pass
 }
 
@@ -111,6 +144,8 @@ case_side_specific() {
 
 case_change_key_with_shift
 case_change_key_releases_the_combination
+case_modifier_changed_into_escape
+case_key_changed_into_ctrl_in_a_chord
 case_extended_flag_is_learned
 case_block_key
 case_disabled_combination
