@@ -47,7 +47,7 @@ case_change_key_releases_the_combination() {
 
 case_modifier_changed_into_escape() {
     e2e_case "ChangeKey left Ctrl to Escape: after one tap, x types a plain x"
-    e2e_mapping <<<'keys=162 action=ChangeKey target=27' || { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<'Left.Ctrl change Esc' || { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     e2e_keys tap Control_L tap x || { e2e_fail "xkeys failed"; return; }
@@ -61,7 +61,7 @@ case_modifier_changed_into_escape() {
 
 case_key_changed_into_ctrl_in_a_chord() {
     e2e_case "ChangeKey F9 to Ctrl: F9 held while C is tapped gives Ctrl+C, nothing left down"
-    e2e_mapping <<<'keys=120 action=ChangeKey target=17' || { e2e_fail "mkmapping failed"; return; }
+    e2e_mapping <<<'F9 change Ctrl' || { e2e_fail "quillmap import failed"; return; }
     e2e_start_hookhost || return
     e2e_start_recorder || return
     e2e_keys down F9 tap c up F9 || { e2e_fail "xkeys failed"; return; }
