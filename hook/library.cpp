@@ -61,4 +61,6 @@ LRESULT SetListBox(HWND listBox)
 void ResetKeysState() { ClearLiveKeys(); }
 
 void ForceReloadKeysFromDisk() { LoadLibraryTable(); }
+
+DWORD GetHookCallCount() { return HookCallCount; }
 }

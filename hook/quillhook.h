@@ -1,4 +1,4 @@
-// The seven exports of Quillhook.dll, bound by name by the program. Each
+// The eight exports of Quillhook.dll, bound by name by the program. Each
 // argument and result is a single integer, handle or pointer.
 #pragma once
 
@@ -19,6 +19,8 @@ LRESULT SetListBox(HWND listBox);
 void ResetKeysState();
 // Reads "mapping.mp" again.
 void ForceReloadKeysFromDisk();
+// How often the hook procedure has been called (wraps around).
+DWORD GetHookCallCount();
 }
 
 typedef LRESULT(CALLBACK* KeyRemapProcFn)(int, WPARAM, LPARAM);
@@ -28,3 +30,4 @@ typedef LRESULT (*SetSendLastCombFn)(LRESULT);
 typedef LRESULT (*SetListBoxFn)(HWND);
 typedef void (*ResetKeysStateFn)();
 typedef void (*ForceReloadKeysFromDiskFn)();
+typedef DWORD (*GetHookCallCountFn)();
