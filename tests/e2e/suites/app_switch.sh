@@ -65,6 +65,67 @@ case_dialog_radios() {
     e2e_pass
 }
 
+q_focus_is() { [ "$(ui focus "$Q_DIALOG")" = "$1" ]; }
+
+case_focus_leaves_unchecked_radio() {
+    e2e_case "after Application Enabled is clicked and the tray's Disable chosen, a click on the dialog leaves remapping off, the focus on Application Disabled"
+    q_start || return
+    q_dialog || return
+    local left top right bottom
+    read -r left top right bottom <<<"$(ui rect "$Q_DIALOG" 1017)"
+    e2e_xdotool mousemove $((left + 6)) $(((top + bottom) / 2)) click 1
+    wait_for 10 q_focus_is 1017 || { e2e_fail "the click left the focus on $(ui focus "$Q_DIALOG")"; return; }
+    q_tray_menu || return
+    q_menu_pick first
+    wait_for 10 q_dialog_shows 0 "$DisabledTitle" 0 1 || { e2e_fail "Disable did not switch off"; return; }
+    # Clicking the caption activates the dialog again, which restores its focus.
+    read -r left top right bottom <<<"$(ui rect "$Q_DIALOG")"
+    e2e_xdotool mousemove $((left + 60)) $((top + 8)) click 1
+    wait_for 10 q_focus_is 1018 || { e2e_fail "the focus is on $(ui focus "$Q_DIALOG"), not on Application Disabled"; return; }
+    ui send "$Q_DIALOG" 0 0 0 >/dev/null
+    q_dialog_shows 0 "$DisabledTitle" 0 1 || { e2e_fail "remapping switched itself back on"; return; }
+    # Opened while off, the dialog puts the focus on the checked radio too.
+    ui click "$Q_DIALOG" 1022
+    wait_for 10 q_no_dialog || { e2e_fail "Hide did not end the dialog"; return; }
+    ui tray "$Q_MAIN" 514
+    q_dialog "$DisabledTitle" || return
+    wait_for 10 q_focus_is 1018 || { e2e_fail "opened while off, the focus is on $(ui focus "$Q_DIALOG")"; return; }
+    ui send "$Q_DIALOG" 0 0 0 >/dev/null
+    q_dialog_shows 0 "$DisabledTitle" 0 1 || { e2e_fail "opening the dialog switched remapping on"; return; }
+    e2e_pass
+}
+
+# Session unlock (689, WTS_SESSION_UNLOCK 8) and resume (WM_POWERBROADCAST
+# 536, PBT_APMRESUMEAUTOMATIC 18) as Windows sends them; Wine never does.
+q_unlock_and_resume() {
+    ui post "$Q_MAIN" 689 8 1
+    ui post "$Q_MAIN" 536 18 0
+    ui send "$Q_MAIN" 0 0 0 >/dev/null
+}
+
+case_hook_reinstalled() {
+    e2e_case "unlock and resume install the hook again: each press acts once; while off they install nothing"
+    echo 'keys=65 action=ChangeKey target=66' | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    q_start /background || return
+    e2e_start_recorder || return
+    q_tap_a || { e2e_fail "the sync key never arrived"; return; }
+    local round
+    for round in 1 2 3; do
+        q_unlock_and_resume
+        q_tap_a || { e2e_fail "the sync key never arrived after round $round"; return; }
+    done
+    e2e_typed_is bbbb || { e2e_fail "four presses of A typed '$(e2e_typed)'"; return; }
+    [ "$(e2e_count '^WM_KEYDOWN vk=66 ')" = 4 ] || { e2e_fail "$(e2e_count '^WM_KEYDOWN vk=66 ') presses of B"; return; }
+    ui post "$Q_MAIN" 273 1018 0
+    q_unlock_and_resume
+    q_tap_a || { e2e_fail "the sync key never arrived while off"; return; }
+    e2e_typed_is bbbba || { e2e_fail "while off, A typed '$(e2e_typed)'"; return; }
+    ui post "$Q_MAIN" 273 1017 0
+    q_tap_a || { e2e_fail "the sync key never arrived after Enable"; return; }
+    e2e_typed_is bbbbab || { e2e_fail "after Enable, A typed '$(e2e_typed)'"; return; }
+    e2e_pass
+}
+
 q_dialog_count() { ui list | grep -cF "#32770 \"$EnabledTitle\" 1"; }
 q_dialog_count_is() { [ "$(q_dialog_count)" = "$1" ]; }
 
@@ -136,3 +197,5 @@ case_dialog_radios
 case_tray_left_click
 case_session_change
 case_taskbar_created
+case_focus_leaves_unchecked_radio
+case_hook_reinstalled

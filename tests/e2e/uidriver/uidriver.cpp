@@ -24,6 +24,7 @@
 //   select HWND ID ROWS           selects exactly the rows (comma list, "" = none) of list view ID
 //   style HWND [ID]               window style and extended style in hex
 //   rect HWND [ID]                screen rectangle: left top right bottom
+//   focus HWND                    control id of the focus in HWND's thread (0: none or not a control)
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -350,6 +351,14 @@ int main(int argc, char** argv)
             return 1;
         std::printf("%ld %ld %ld %ld\n", static_cast<long>(rect.left), static_cast<long>(rect.top),
                     static_cast<long>(rect.right), static_cast<long>(rect.bottom));
+        return 0;
+    }
+    if (!std::strcmp(command, "focus") && args == 1) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(Window(argv[2]), nullptr), &info))
+            return 1;
+        std::printf("%d\n", info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
         return 0;
     }
     return Usage();
