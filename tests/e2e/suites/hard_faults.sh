@@ -241,6 +241,7 @@ case_garbage_while_running() {
     q_box_says "$CorruptText" || return
     q_box_ok || return
     q_dialog || return
+    [ "$(q_rows | wc -l)" = 2 ] || { e2e_fail "the dialog lists $(q_rows | wc -l) rows, not the table's two"; return; }
     q_same "$E2E_CASE_DIR/garbage.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "the warning changed the file"; return; }
     q_new_recorder || return
     q_good_table_acts "after the warning" || return
@@ -285,6 +286,30 @@ case_read_only() {
     q_new_recorder || return
     q_key_gives c c || { e2e_fail "the deleted C still acts after the save (typed '$(e2e_typed)')"; return; }
     q_key_gives a b || { e2e_fail "A does not give b after the save"; return; }
+    e2e_pass
+}
+
+case_read_only_damaged() {
+    e2e_case "a damaged, write-protected mapping.mp: a save says Error..., the file is neither renamed nor replaced"
+    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "mkmapping failed"; return; }
+    head -c 100 /dev/urandom >>"$E2E_WORK/mapping.mp"
+    cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/damaged.mp"
+    chmod a-w "$E2E_WORK/mapping.mp"
+    q_launch "$E2E_WORK" || return
+    q_box WARNING 30 || return
+    local first=$Q_BOX
+    q_box_ok || return
+    q_wait_main || return
+    q_other_box WARNING "$first" || return
+    q_box_ok || return
+    q_dialog || return
+    q_delete_nothing || return
+    q_box "Error..." || return
+    q_box_says "$WriteFailedText" || return
+    q_box_ok || return
+    q_same "$E2E_CASE_DIR/damaged.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "the protected file changed"; return; }
+    q_missing "$E2E_WORK/mapping.mp.bad" || { e2e_fail "the protected file was renamed to mapping.mp.bad"; return; }
+    q_missing "$E2E_WORK/mapping.mp.tmp" || { e2e_fail "mapping.mp.tmp was left behind"; return; }
     e2e_pass
 }
 
@@ -440,5 +465,6 @@ case_too_many
 case_removed_while_running
 case_garbage_while_running
 case_read_only
+case_read_only_damaged
 case_disk_full
 case_typing_flood
