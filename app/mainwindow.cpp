@@ -37,11 +37,20 @@ void RegisterRawKeyboard(HWND window)
     RegisterRawInputDevices(&device, 1, sizeof device);
 }
 
+const UINT_PTR HookCheckTimer = 1;
+const UINT HookCheckDelay = 250; // ms
+
 void OnRawInput()
 {
-    if (!Library.getHookCallCount)
-        return;
-    if (HookLooksDropped(&Window.hookWatch, HookHandle != nullptr, Library.getHookCallCount()))
+    if (Library.getHookCallCount &&
+        HookLooksDropped(&Window.hookWatch, HookHandle != nullptr, Library.getHookCallCount()))
+        SetTimer(MainWindow, HookCheckTimer, HookCheckDelay, nullptr);
+}
+
+void OnHookCheck()
+{
+    KillTimer(MainWindow, HookCheckTimer);
+    if (HookStillSilent(&Window.hookWatch, HookHandle != nullptr, Library.getHookCallCount()))
         ReinstallHook();
 }
 
@@ -153,6 +162,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (wParam == PBT_APMRESUMEAUTOMATIC)
             ReinstallHook();
         return DefWindowProcA(window, message, wParam, lParam);
+    case WM_TIMER:
+        if (wParam == HookCheckTimer)
+            OnHookCheck();
+        return 0;
     case WM_INPUT:
         OnRawInput();
         // The system frees the input's data here.

@@ -12,11 +12,15 @@ bool HookLooksDropped(HookWatch* watch, bool hookInstalled, DWORD hookCalls)
     watch->started = true;
     watch->lastCalls = hookCalls;
     watch->misses = called ? 0 : watch->misses + 1;
-    if (watch->misses < 2)
-        return false;
-    // The new hook starts with a fresh watch.
+    return watch->misses == 2;
+}
+
+bool HookStillSilent(HookWatch* watch, bool hookInstalled, DWORD hookCalls)
+{
+    bool silent = hookInstalled && watch->misses >= 2 && hookCalls == watch->lastCalls;
+    // A new hook, or one that was only late, starts a fresh watch.
     *watch = HookWatch();
-    return true;
+    return silent;
 }
 
 int CheckedSwitchRadio(int remappingEnabled)

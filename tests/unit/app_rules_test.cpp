@@ -280,22 +280,25 @@ TEST(Selection, FirstSelectedRowScansFromTheTop)
     EXPECT_EQ(FirstSelectedRow(4, &ops), -1);
 }
 
-TEST(HookWatch, TwoRawKeysInARowWithoutAHookCallMeanTheHookIsGone)
+TEST(HookWatch, TwoRawKeysInARowWithoutAHookCallAndNoneSinceMeanTheHookIsGone)
 {
-    // Per raw key event: a hook installed?, the hook-call count, must it be installed again?
+    // Per raw key event (or check, a moment later): a hook installed?, the
+    // hook-call count, does the hook look gone (must it be installed again)?
     const struct {
-        bool installed;
+        bool check, installed;
         DWORD calls;
-        bool dropped;
+        bool gone;
     } steps[] = {
-        {true, 7, false}, {true, 8, false}, {true, 8, false}, {true, 9, false}, // one miss: late
-        {true, 9, false}, {true, 9, true},                                      // two: gone
-        {true, 9, false}, {true, 9, false},                                     // a fresh watch
-        {false, 9, false}, {false, 9, false}, {false, 9, false},                // off: never
-        {true, 9, false}, {true, 9, false}, {true, 0xFFFFFFFFu, false}, {true, 0, false},
+        {0, 1, 7, 0}, {0, 1, 8, 0}, {0, 1, 8, 0}, {0, 1, 9, 0},   // one miss: late
+        {0, 1, 9, 0}, {0, 1, 9, 1}, {0, 1, 9, 0}, {1, 1, 9, 1},   // two, and none since: gone
+        {0, 1, 9, 0}, {0, 1, 9, 0}, {0, 1, 9, 1}, {1, 1, 10, 0},  // two, then the late calls
+        {0, 0, 9, 0}, {0, 0, 9, 0}, {0, 0, 9, 0}, {1, 0, 9, 0},   // off: never
+        {0, 1, 0xFFFFFFFFu, 0}, {0, 1, 0, 0}, {0, 1, 0, 0},       // the count wraps around
     };
     HookWatch watch = {};
     int step = 0;
     for (const auto& s : steps)
-        EXPECT_EQ(s.dropped, HookLooksDropped(&watch, s.installed, s.calls)) << "step " << step++;
+        EXPECT_EQ(s.gone, s.check ? HookStillSilent(&watch, s.installed, s.calls)
+                                  : HookLooksDropped(&watch, s.installed, s.calls))
+            << "step " << step++;
 }
