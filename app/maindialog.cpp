@@ -128,7 +128,8 @@ void OnInitDialog(HWND dialog)
     SendMessageA(GetDlgItem(dialog, IDC_STATE_ICON), STM_SETICON,
                  reinterpret_cast<WPARAM>(RemappingEnabled ? ApplicationIcon : DisabledIcon), 0);
     EnableWindow(GetDlgItem(dialog, IDC_ADD_COMBINATION), RemappingEnabled == 1);
-    // The first tab stop is "Application Enabled", even while remapping is off.
+    // Not the first tab stop, "Application Enabled": while remapping is off it
+    // would click itself.
     SetFocus(GetDlgItem(dialog, CheckedSwitchRadio(RemappingEnabled)));
 }
 
