@@ -123,8 +123,14 @@ bool InitShell(HINSTANCE instance)
         "ForceReloadKeysFromDisk", "Error loading ForceReloadKeysFromDisk. Get Last Error: %d ");
     Library.resetKeysState = BindAs<ResetKeysStateFn>(
         "ResetKeysState", "Error loading ResetKeysState. Get Last Error: %d ");
+    Library.getHookCallCount = BindAs<GetHookCallCountFn>(
+        "GetHookCallCount", "Error loading GetHookCallCount. Get Last Error: %d ");
     // Every save of the mapping file makes the library read it again.
     MappingReload = Library.forceReloadKeysFromDisk;
+    // The program holds what the library holds from the start, so that a file
+    // removed or damaged later loses nothing at the next save. The library
+    // has already reported a file it could not load whole.
+    LoadMappingFileQuietly(&ProgramTable, nullptr);
 
     WTSRegisterSessionNotification(MainWindow, NOTIFY_FOR_THIS_SESSION);
 

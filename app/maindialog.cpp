@@ -11,6 +11,7 @@
 #include "resource.h"
 #include "rowtext.h"
 #include "shell.h"
+#include "switchrules.h"
 
 CombinationTable ProgramTable;
 HWND MainDialog;
@@ -21,6 +22,7 @@ namespace {
 struct MainDialogState {
     char keyText[RowTextSize];
     char functionText[RowTextSize];
+    int focusWhenLeft; // the control that had the focus when the dialog was last deactivated
 };
 MainDialogState Dialog;
 
@@ -84,8 +86,39 @@ void OnAddCombination(HWND dialog)
     RunAddCombinationWizard(dialog);
 }
 
+#ifndef BM_SETDONTCLICK
+#define BM_SETDONTCLICK 0x00F8
+#endif
+
+// Moves the focus to the checked radio when the switch changed under it.
+bool KeepFocusOffUncheckedRadio(HWND dialog, int focusedId)
+{
+    int target = SwitchFocusTarget(focusedId, RemappingEnabled);
+    if (target == 0)
+        return false;
+    SetFocus(GetDlgItem(dialog, target));
+    return true;
+}
+
+// The dialog restores the focus it had when it is activated again; a radio
+// button that was unchecked meanwhile must not get it and click itself.
+bool OnActivate(HWND dialog, WPARAM wParam)
+{
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        Dialog.focusWhenLeft = IsChild(dialog, focus) ? GetDlgCtrlID(focus) : 0;
+        return false;
+    }
+    return !HIWORD(wParam) && KeepFocusOffUncheckedRadio(dialog, Dialog.focusWhenLeft);
+}
+
 void OnInitDialog(HWND dialog)
 {
+    // Where the system has it, a radio button that gets the focus no longer
+    // clicks itself.
+    SendDlgItemMessageA(dialog, IDC_ENABLE, BM_SETDONTCLICK, TRUE, 0);
+    SendDlgItemMessageA(dialog, IDC_DISABLE, BM_SETDONTCLICK, TRUE, 0);
+    Dialog.focusWhenLeft = 0;
     CheckDlgButton(dialog, IDC_DISABLE, RemappingEnabled == 0 ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_ENABLE, RemappingEnabled == 1 ? BST_CHECKED : BST_UNCHECKED);
     CombinationListView = GetDlgItem(dialog, IDC_COMBINATION_LIST);
@@ -95,6 +128,9 @@ void OnInitDialog(HWND dialog)
     SendMessageA(GetDlgItem(dialog, IDC_STATE_ICON), STM_SETICON,
                  reinterpret_cast<WPARAM>(RemappingEnabled ? ApplicationIcon : DisabledIcon), 0);
     EnableWindow(GetDlgItem(dialog, IDC_ADD_COMBINATION), RemappingEnabled == 1);
+    // Not the first tab stop, "Application Enabled": while remapping is off it
+    // would click itself.
+    SetFocus(GetDlgItem(dialog, CheckedSwitchRadio(RemappingEnabled)));
 }
 
 INT_PTR OnCommand(HWND dialog, WPARAM wParam)
@@ -164,7 +200,12 @@ void InitCombinationList(HWND listView)
     // A damaged file is reported by LoadMappingFile itself. A file of more than
     // 300 records was reported by the library when it loaded; the list shows the
     // first 300, and the next save keeps the whole file as "mapping.mp.bad".
-    LoadMappingFile(&ProgramTable, AddRowFromFile);
+    MappingLoadResult result = LoadMappingFile(&ProgramTable, AddRowFromFile);
+    // Without a file to load, the list shows the table that the next save
+    // writes: row i is record i.
+    if (result == MappingMissing || result == MappingRejected)
+        for (int i = 0; i < ProgramTable.count; ++i)
+            AddCombinationRow(i, &ProgramTable.records[i]);
 }
 
 void DeleteSelectedCombinations()
@@ -221,6 +262,10 @@ void ShowRemappingState()
     FollowHook(MainDialog);
     CheckDlgButton(MainDialog, IDC_DISABLE, RemappingEnabled == 0 ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(MainDialog, IDC_ENABLE, RemappingEnabled == 1 ? BST_CHECKED : BST_UNCHECKED);
+    // Switched from outside (tray menu): an inactive dialog is seen to when it
+    // is activated again.
+    if (GetActiveWindow() == MainDialog)
+        KeepFocusOffUncheckedRadio(MainDialog, GetDlgCtrlID(GetFocus()));
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -228,7 +273,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(dialog);
-        return TRUE;
+        return FALSE; // the focus is set
+    case WM_ACTIVATE:
+        return OnActivate(dialog, wParam) ? TRUE : FALSE;
     case WM_NOTIFY: {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom == IDC_COMBINATION_LIST && header->code == NM_DBLCLK)

@@ -5,12 +5,14 @@
 #include "maindialog.h"
 #include "resource.h"
 #include "shell.h"
+#include "switchrules.h"
 
 namespace {
 
 struct MainWindowState {
     UINT taskbarCreated; // broadcast when the shell (re)starts; 0 if unregistered
     UINT reloadMapping;  // "QuillonReloadMapping": the file was written by another program
+    HookWatch hookWatch;
 };
 MainWindowState Window;
 
@@ -22,6 +24,35 @@ void LoadHookLibrary()
                     MB_ICONERROR | MB_OK);
         ExitProcess(1);
     }
+}
+
+// Raw keyboard input reaches the window for every key, also in the background
+// and also when the system has dropped the hook.
+void RegisterRawKeyboard(HWND window)
+{
+    RAWINPUTDEVICE device = {};
+    device.usUsagePage = 1; // generic desktop
+    device.usUsage = 6;     // keyboard
+    device.dwFlags = RIDEV_INPUTSINK;
+    device.hwndTarget = window;
+    RegisterRawInputDevices(&device, 1, sizeof device);
+}
+
+const UINT_PTR HookCheckTimer = 1;
+const UINT HookCheckDelay = 250; // ms
+
+void OnRawInput()
+{
+    if (Library.getHookCallCount &&
+        HookLooksDropped(&Window.hookWatch, HookHandle != nullptr, Library.getHookCallCount()))
+        SetTimer(MainWindow, HookCheckTimer, HookCheckDelay, nullptr);
+}
+
+void OnHookCheck()
+{
+    KillTimer(MainWindow, HookCheckTimer);
+    if (HookStillSilent(&Window.hookWatch, HookHandle != nullptr, Library.getHookCallCount()))
+        ReinstallHook();
 }
 
 void ShowTrayMenu(HWND window)
@@ -109,6 +140,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         BindKeyRemapProc();
         InstallHook();
         AddTrayIcon();
+        RegisterRawKeyboard(window);
         return 0;
     case WM_DESTROY:
         if (Library.resetKeysState)
@@ -128,7 +160,24 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_WTSSESSION_CHANGE:
         if (Library.resetKeysState)
             Library.resetKeysState();
+        // A locked session may have outlasted the hook.
+        if (wParam == WTS_SESSION_UNLOCK)
+            ReinstallHook();
         return 0;
+    case WM_POWERBROADCAST:
+        // The first key after a resume may time the hook out while the
+        // program's pages come back from disk.
+        if (wParam == PBT_APMRESUMEAUTOMATIC)
+            ReinstallHook();
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_TIMER:
+        if (wParam == HookCheckTimer)
+            OnHookCheck();
+        return 0;
+    case WM_INPUT:
+        OnRawInput();
+        // The system frees the input's data here.
+        return DefWindowProcA(window, message, wParam, lParam);
     case TRAY_CALLBACK_MESSAGE:
         OnTrayCallback(window, lParam);
         return 0;

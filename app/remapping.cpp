@@ -90,6 +90,20 @@ void RemoveHook()
     HookHandle = nullptr;
 }
 
+void ReinstallHook()
+{
+    if (!HookHandle)
+        return;
+    // The new hook goes in first, within one handler: no key event falls
+    // between the two, and none reaches both.
+    HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, Library.keyRemapProc, HookLibrary, 0);
+    if (!fresh)
+        return;
+    // A hook the system has dropped may refuse to be removed; it is gone anyway.
+    UnhookWindowsHookEx(HookHandle);
+    HookHandle = fresh;
+}
+
 void EnableRemapping()
 {
     if (RemappingEnabled == 1)

@@ -12,6 +12,7 @@ struct LibraryExports {
     SetLastCombBufferFn setLastCombBuffer;
     ForceReloadKeysFromDiskFn forceReloadKeysFromDisk;
     ResetKeysStateFn resetKeysState;
+    GetHookCallCountFn getHookCallCount;
 };
 extern LibraryExports Library;
 
@@ -37,6 +38,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 void InstallHook();
 void RemoveHook();
+// While remapping is on: installs a new hook, then removes the old one. If
+// the new one cannot be installed the old handle stays, with no message; the
+// next trigger tries again.
+void ReinstallHook();
 void EnableRemapping();
 void DisableRemapping();
 // Adds the tray icon (NIM_ADD) in the current state; also after the shell restarts.

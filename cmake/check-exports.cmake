@@ -1,11 +1,11 @@
-# Fails unless BINARY exports exactly the seven entry points by their bare names.
+# Fails unless BINARY exports exactly the eight entry points by their bare names.
 execute_process(COMMAND ${OBJDUMP} -p ${BINARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${BINARY}")
 endif()
 string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n([^\n]+\n)*" table "${dump}")
-set(expected ForceReloadKeysFromDisk KeyRemapProc ResetKeysState SetLastCombBuffer
-             SetLastCombWindow SetListBox SetSendLastComb)
+set(expected ForceReloadKeysFromDisk GetHookCallCount KeyRemapProc ResetKeysState
+             SetLastCombBuffer SetLastCombWindow SetListBox SetSendLastComb)
 set(found "")
 string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z0-9_@]+" entries "${table}")
 foreach(entry IN LISTS entries)

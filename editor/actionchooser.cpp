@@ -44,7 +44,12 @@ bool Checked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
 }
 
-void Open(HWND dialog) {
+#ifndef BM_SETDONTCLICK
+#define BM_SETDONTCLICK 0x00F8
+#endif
+
+// Returns true when it put the focus on the checked choice itself.
+bool Open(HWND dialog) {
     Chooser.opening = true;
     Chooser.helpTimer = SetTimer(dialog, HelpTimerId, HelpTimerPeriod, nullptr);
     CheckDlgButton(dialog, IDC_DISABLE_ACTION, BST_CHECKED);
@@ -63,6 +68,8 @@ void Open(HWND dialog) {
     const int radios[] = {IDC_BLOCK_KEY, IDC_DISABLE_ACTION, IDC_TYPE_TEXT,
                           IDC_LAUNCH_APP, IDC_GO_TO_URL, IDC_CHANGE_KEY};
     for (int radio : radios) {
+        // Where the system has it, a radio button that gets the focus does not click itself.
+        SendDlgItemMessageA(dialog, radio, BM_SETDONTCLICK, TRUE, 0);
         CheckDlgButton(dialog, radio, radio == view.checkedRadio ? BST_CHECKED : BST_UNCHECKED);
     }
     if (view.currentChoice == ChangeKey) {
@@ -71,7 +78,13 @@ void Open(HWND dialog) {
         CheckDlgButton(dialog, IDC_WITH_SHIFT, view.withShift ? BST_CHECKED : BST_UNCHECKED);
     }
     if (view.textControl != 0) SetDlgItemTextA(dialog, view.textControl, view.text);
+    // The radio group's focus is on the checked choice, never on another one
+    // that would click itself.
+    HWND checked = view.checkedRadio != 0 ? GetDlgItem(dialog, view.checkedRadio) : nullptr;
+    bool focused = checked != nullptr && IsWindowEnabled(checked);
+    if (focused) SetFocus(checked);
     Chooser.opening = false;
+    return focused;
 }
 
 void End(HWND dialog, INT_PTR result) {
@@ -109,8 +122,7 @@ void ShowQuickHelp(HWND dialog) {
 INT_PTR CALLBACK ActionChooserProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        Open(dialog);
-        return TRUE;
+        return Open(dialog) ? FALSE : TRUE;
     case WM_TIMER:
         ShowQuickHelp(dialog);
         return TRUE;

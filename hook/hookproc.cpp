@@ -10,6 +10,7 @@
 #include "typingqueue.h"
 
 HookState Hook;
+DWORD HookCallCount;
 
 void ClearHookState()
 {
@@ -223,6 +224,7 @@ void ReleasePressedKeys()
 
 extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
 {
+    ++HookCallCount;
     if (code != HC_ACTION)
         return OsCallNextHook(code, wParam, lParam);
 

@@ -26,6 +26,9 @@ struct HookState {
     MatchIndex index;
 };
 extern HookState Hook;
+// Calls of KeyRemapProc so far (wraps); the program compares it with the raw
+// key events it sees, to tell when the system has dropped the hook.
+extern DWORD HookCallCount;
 
 // Zero state, as when the library is loaded.
 void ClearHookState();

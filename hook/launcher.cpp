@@ -11,11 +11,11 @@ void InitializeLauncher()
     if (Launches.started)
         return;
     OsLockInit(&Launches.lock);
-    OsSignalInit(&Launches.wake);
     Launches.first = 0;
     Launches.waiting = 0;
     Launches.started = true;
-    if (!OsStartThread(LauncherThread, nullptr)) {
+    // Without its wake-up signal the worker's wait would return at once, forever.
+    if (!OsSignalInit(&Launches.wake) || !OsStartThread(LauncherThread, nullptr)) {
         ReportLastError("InitializeLauncher");
         OsExitProcess(2);
     }

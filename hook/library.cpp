@@ -68,4 +68,6 @@ void ResetKeysState()
 }
 
 void ForceReloadKeysFromDisk() { LoadLibraryTable(); }
+
+DWORD GetHookCallCount() { return HookCallCount; }
 }

@@ -1,4 +1,4 @@
-// The seven exports of Quillhook.dll, bound by name by the program. Each
+// The eight exports of Quillhook.dll, bound by name by the program. Each
 // argument and result is a single integer, handle or pointer.
 #pragma once
 
@@ -21,6 +21,8 @@ void ResetKeysState();
 // Reads "mapping.mp" again; when that replaces the table, also releases every
 // key the library pressed towards the system.
 void ForceReloadKeysFromDisk();
+// How often the hook procedure has been called (wraps around).
+DWORD GetHookCallCount();
 }
 
 typedef LRESULT(CALLBACK* KeyRemapProcFn)(int, WPARAM, LPARAM);
@@ -30,3 +32,4 @@ typedef LRESULT (*SetSendLastCombFn)(LRESULT);
 typedef LRESULT (*SetListBoxFn)(HWND);
 typedef void (*ResetKeysStateFn)();
 typedef void (*ForceReloadKeysFromDiskFn)();
+typedef DWORD (*GetHookCallCountFn)();

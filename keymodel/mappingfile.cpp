@@ -47,7 +47,8 @@ long StreamSize(std::FILE* stream)
     return std::fseek(stream, 0, SEEK_END) == 0 ? std::ftell(stream) : -1;
 }
 
-MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc onRow)
+namespace {
+MappingLoadResult LoadMapping(CombinationTable* table, CombinationRowProc onRow, bool warn)
 {
     char path[PathBufferSize];
     GetMappingFilePath(path);
@@ -57,7 +58,8 @@ MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc on
 
     long size = StreamSize(stream);
     if (size < 0 || size % RecordSize != 0) {
-        OsMessageBox(nullptr, CorruptFileText, "WARNING", MB_ICONWARNING | MB_OK);
+        if (warn)
+            OsMessageBox(nullptr, CorruptFileText, "WARNING", MB_ICONWARNING | MB_OK);
         std::fclose(stream);
         return MappingRejected;
     }
@@ -73,4 +75,15 @@ MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc on
     }
     std::fclose(stream);
     return cut ? MappingCut : MappingLoaded;
+}
+} // namespace
+
+MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc onRow)
+{
+    return LoadMapping(table, onRow, true);
+}
+
+MappingLoadResult LoadMappingFileQuietly(CombinationTable* table, CombinationRowProc onRow)
+{
+    return LoadMapping(table, onRow, false);
 }

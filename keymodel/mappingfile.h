@@ -69,6 +69,8 @@ typedef void (*CombinationRowProc)(int index, const CombinationRecord* record);
 // A cut file is not warned about here: the caller shows TooManyRecordsText
 // ("WARNING") once it has taken the rows, since a message box lets the hook run.
 MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc onRow);
+// The same without the warning, for a file that the library has reported.
+MappingLoadResult LoadMappingFileQuietly(CombinationTable* table, CombinationRowProc onRow);
 
 // The registered window message that makes a running program load the file
 // again (sent by the command-line tool after it has written the file).

@@ -68,7 +68,8 @@ struct OsSignal {
     bool raised;
 #endif
 };
-void OsSignalInit(OsSignal* signal);
+// False (last error set) when the signal cannot be made.
+bool OsSignalInit(OsSignal* signal);
 void OsSignalRaise(OsSignal* signal);
 // Waits until raised (auto-reset) or until the timeout passes.
 void OsSignalWait(OsSignal* signal, DWORD milliseconds);
@@ -84,6 +85,7 @@ std::FILE* OsOpenForWrite(const char* path);
 std::size_t OsWriteFile(std::FILE* file, const void* data, std::size_t size);
 // Flushes and closes; false when anything could not be written.
 bool OsCloseFile(std::FILE* file);
-// Moves `from` onto `to` in one step, replacing `to` if it exists.
+// Moves `from` onto `to` in one step, replacing `to` if it exists. A
+// write-protected file is neither moved nor replaced.
 bool OsReplaceFile(const char* from, const char* to);
 bool OsDeleteFile(const char* path);

@@ -6,6 +6,7 @@
 #include <share.h>
 
 #include <cstring>
+#include <initializer_list>
 
 int OsMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
@@ -132,7 +133,11 @@ void OsLockInit(OsLock* lock) { InitializeCriticalSection(&lock->section); }
 void OsLockEnter(OsLock* lock) { EnterCriticalSection(&lock->section); }
 void OsLockLeave(OsLock* lock) { LeaveCriticalSection(&lock->section); }
 
-void OsSignalInit(OsSignal* signal) { signal->event = CreateEventA(nullptr, FALSE, FALSE, nullptr); }
+bool OsSignalInit(OsSignal* signal)
+{
+    signal->event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    return signal->event != nullptr;
+}
 void OsSignalRaise(OsSignal* signal) { SetEvent(signal->event); }
 void OsSignalWait(OsSignal* signal, DWORD milliseconds)
 {
@@ -166,12 +171,15 @@ bool OsCloseFile(std::FILE* file)
 
 bool OsReplaceFile(const char* from, const char* to)
 {
-    // A write-protected file stays as it is (Windows refuses to replace it;
-    // some emulations do not, so the rule is kept here).
-    DWORD attributes = GetFileAttributesA(to);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return false;
+    // A write-protected file stays as it is (Windows refuses to replace it,
+    // though it would rename it; some emulations refuse neither, so the rule
+    // is kept here).
+    for (const char* path : {from, to}) {
+        DWORD attributes = GetFileAttributesA(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
     }
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }

@@ -9,14 +9,17 @@ import os
 import struct
 import sys
 
-# The colours of the artwork (RGB). The 8-bit images use exactly these.
+# The colours of the artwork (RGB). The 8-bit images use exactly these, after
+# black at index 0: a pixel that the AND mask makes transparent is drawn
+# with its colour XORed onto the screen, so it must be black.
 OUTLINE = (0x20, 0x28, 0x38)
 FACE = (0xF2, 0xF4, 0xF8)
 SIDE = (0xB8, 0xC0, 0xD0)
 ON = (0x1E, 0xA0, 0x46)     # green arrow: remapping on
 OFF = (0xD0, 0x28, 0x28)    # red bar: remapping off
 MUTED = (0x90, 0x98, 0xA8)  # grey arrow under the red bar
-PALETTE = [OUTLINE, FACE, SIDE, ON, OFF, MUTED]
+TRANSPARENT = (0, 0, 0)
+PALETTE = [TRANSPARENT, OUTLINE, FACE, SIDE, ON, OFF, MUTED]
 
 SAMPLES = 4  # supersampling per axis, for the 32-bit images' soft edges
 
@@ -83,7 +86,7 @@ def render(size, enabled):
 
 
 def nearest(rgb):
-    return min(range(len(PALETTE)), key=lambda i: sum((a - b) ** 2 for a, b in zip(PALETTE[i], rgb)))
+    return min(range(1, len(PALETTE)), key=lambda i: sum((a - b) ** 2 for a, b in zip(PALETTE[i], rgb)))
 
 
 def and_mask(rows, size):

@@ -1,9 +1,10 @@
 #!/bin/bash
 # Builds every preset and runs every test: native unit tests (ASan+UBSan),
-# the ThreadSanitizer build, the Windows build's tests under Wine, a smoke run
-# of the fuzz targets, the Windows packages, and the end-to-end suites that
-# drive the real Quillon.exe under Wine and Xvfb. Installs what is missing
-# with apt-get when run as root. Ends with one line: "N passed, N failed" over every test.
+# the ThreadSanitizer build, the optimised build with a short run of each
+# benchmark, the Windows build's tests under Wine, a smoke run of the fuzz
+# targets, the Windows packages, and the end-to-end suites that drive the real
+# Quillon.exe under Wine and Xvfb. Installs what is missing with apt-get when
+# run as root. Ends with one line: "N passed, N failed" over every test.
 set -u
 cd "$(dirname "$0")/.."
 jobs=${QUILLON_JOBS:-2}
@@ -52,6 +53,25 @@ preset() {
         ctest --preset "$name" -j "$jobs"
 }
 
+# The optimised build of every target, and each benchmark run briefly so
+# that none of them rots.
+benchmarks() {
+    cmake --preset native-release >/dev/null &&
+        cmake --build --preset native-release -j "$jobs" || return 1
+    local bench ok=0 bad=0
+    for bench in build/native-release/tests/bench/*_bench; do
+        [ -x "$bench" ] || continue
+        if "$bench" --benchmark_min_time=0.01; then
+            ok=$((ok + 1))
+        else
+            echo "FAILED: $bench"
+            bad=$((bad + 1))
+        fi
+    done
+    echo "$ok passed, $bad failed"
+    [ $((ok + bad)) -gt 0 ] && [ "$bad" -eq 0 ]
+}
+
 e2e() {
     if [ ! -x build/cross/Quillon.exe ] || [ ! -d build/native ]; then
         echo "the Windows build is missing, so the end-to-end suites cannot run"
@@ -62,6 +82,7 @@ e2e() {
 
 step preset native
 step preset native-tsan
+step benchmarks
 step preset cross
 # The zip and the installer, into build/cross/packages/, for the end-to-end suites.
 step cmake --build --preset cross --target package

@@ -1,8 +1,10 @@
-// hookhost.exe [--ready FILE] [--log FILE] [--no-library]
+// hookhost.exe [--ready FILE] [--log FILE] [--no-library] [--cut]
 // Loads Quillhook.dll the way the program does (by file name, KeyRemapProc
 // bound by name, WH_KEYBOARD_LL on this thread) and pumps messages until it is
 // killed or gets WM_QUIT. --log adds a hook of its own in front of the
 // library's that records every event the system delivers, injected or not.
+// --cut makes that hook pass each event on to the system but to no hook
+// after it: to those, it is as if the system had dropped them.
 // Exit codes: 0 after WM_QUIT, 1 library/export/hook failure, 2 bad usage.
 #include <windows.h>
 
@@ -15,6 +17,7 @@ namespace {
 
 struct HostState {
     std::FILE* log;
+    bool cut;
 };
 HostState Host;
 
@@ -28,6 +31,8 @@ LRESULT CALLBACK LogProc(int code, WPARAM wParam, LPARAM lParam)
                      (event->flags & LLKHF_EXTENDED) ? 1 : 0);
         std::fflush(Host.log);
     }
+    if (Host.cut && code == HC_ACTION)
+        return 0;
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -55,8 +60,10 @@ int main(int argc, char** argv)
             logPath = argv[++i];
         } else if (std::strcmp(argv[i], "--no-library") == 0) {
             useLibrary = 0;
+        } else if (std::strcmp(argv[i], "--cut") == 0) {
+            Host.cut = true;
         } else {
-            std::fprintf(stderr, "usage: hookhost.exe [--ready FILE] [--log FILE] [--no-library]\n");
+            std::fprintf(stderr, "usage: hookhost.exe [--ready FILE] [--log FILE] [--no-library] [--cut]\n");
             return 2;
         }
     }

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <mutex>
 #include <new>
 
@@ -223,11 +224,14 @@ void OsLockInit(OsLock* lock) { pthread_mutex_init(&lock->mutex, nullptr); }
 void OsLockEnter(OsLock* lock) { pthread_mutex_lock(&lock->mutex); }
 void OsLockLeave(OsLock* lock) { pthread_mutex_unlock(&lock->mutex); }
 
-void OsSignalInit(OsSignal* signal)
+bool OsSignalInit(OsSignal* signal)
 {
+    if (Fake.failSignalInit)
+        return false;
     pthread_mutex_init(&signal->mutex, nullptr);
     pthread_cond_init(&signal->cond, nullptr);
     signal->raised = false;
+    return true;
 }
 
 void OsSignalRaise(OsSignal* signal)
@@ -302,10 +306,13 @@ bool OsReplaceFile(const char* from, const char* to)
 {
     if (Fake.failReplace)
         return false;
-    // As on Windows, a read-only target is not replaced (root ignores the bit).
-    struct stat target;
-    if (stat(to, &target) == 0 && !(target.st_mode & S_IWUSR))
-        return false;
+    // As on Windows, a read-only file is neither moved nor replaced (root
+    // ignores the bit).
+    for (const char* path : {from, to}) {
+        struct stat file;
+        if (stat(path, &file) == 0 && !(file.st_mode & S_IWUSR))
+            return false;
+    }
     return std::rename(from, to) == 0;
 }
 

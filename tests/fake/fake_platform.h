@@ -68,6 +68,7 @@ struct FakePlatform {
     LRESULT nextHookResult = 0;
     DWORD lastError = 0;
     bool failThreadStart = false;
+    bool failSignalInit = false;
     bool runThreads = false;  // start real threads instead of recording them
     int allocationsLeft = -1; // -1: unlimited; 0: every allocation fails
     long writeBytesLeft = -1; // -1: unlimited; else writes fail past this many bytes

@@ -9,6 +9,7 @@
 #include "combinationlist.h"
 #include "keynames.h"
 #include "rowtext.h"
+#include "switchrules.h"
 
 namespace {
 
@@ -277,4 +278,27 @@ TEST(Selection, FirstSelectedRowScansFromTheTop)
     EXPECT_EQ(FirstSelectedRow(4, &ops), 2);
     list.selected = {false, false, false, false};
     EXPECT_EQ(FirstSelectedRow(4, &ops), -1);
+}
+
+TEST(HookWatch, TwoRawKeysInARowWithoutAHookCallAndNoneSinceMeanTheHookIsGone)
+{
+    // Per raw key event (or check, a moment later): a hook installed?, the
+    // hook-call count, does the hook look gone (must it be installed again)?
+    const struct {
+        bool check, installed;
+        DWORD calls;
+        bool gone;
+    } steps[] = {
+        {0, 1, 7, 0}, {0, 1, 8, 0}, {0, 1, 8, 0}, {0, 1, 9, 0},   // one miss: late
+        {0, 1, 9, 0}, {0, 1, 9, 1}, {0, 1, 9, 0}, {1, 1, 9, 1},   // two, and none since: gone
+        {0, 1, 9, 0}, {0, 1, 9, 0}, {0, 1, 9, 1}, {1, 1, 10, 0},  // two, then the late calls
+        {0, 0, 9, 0}, {0, 0, 9, 0}, {0, 0, 9, 0}, {1, 0, 9, 0},   // off: never
+        {0, 1, 0xFFFFFFFFu, 0}, {0, 1, 0, 0}, {0, 1, 0, 0},       // the count wraps around
+    };
+    HookWatch watch = {};
+    int step = 0;
+    for (const auto& s : steps)
+        EXPECT_EQ(s.gone, s.check ? HookStillSilent(&watch, s.installed, s.calls)
+                                  : HookLooksDropped(&watch, s.installed, s.calls))
+            << "step " << step++;
 }

@@ -89,6 +89,9 @@ TEST_F(MappingFile, LoadsBySize)
         table.count = 7;
         Fake.messageBoxes.clear();
         rowsSeen.clear();
+        EXPECT_EQ(c.result, LoadMappingFileQuietly(&table, nullptr));
+        EXPECT_TRUE(Fake.messageBoxes.empty());
+        table.count = 7;
         EXPECT_EQ(c.result, LoadMappingFile(&table, SeeRow));
         EXPECT_EQ(c.count, table.count);
         ASSERT_EQ(c.warnings, Fake.messageBoxes.size());
@@ -220,6 +223,14 @@ TEST_F(MappingFile, FileNotLoadedWholeIsKeptBesideBeforeItIsReplaced)
     std::remove(PathOf("mapping.mp.bad").c_str());
     ASSERT_TRUE(SaveMappingFile(&table));
     EXPECT_FALSE(Exists("mapping.mp.bad"));
+    // A write-protected one stays as it is, and the save says so.
+    Write(cases[0].bytes);
+    chmod(PathOf("mapping.mp").c_str(), 0444);
+    Fake.messageBoxes.clear();
+    EXPECT_FALSE(SaveMappingFile(&table));
+    EXPECT_EQ(cases[0].bytes, Read());
+    EXPECT_FALSE(Exists("mapping.mp.bad"));
+    ASSERT_EQ(1u, Fake.messageBoxes.size());
 }
 
 TEST_F(MappingFile, CountOutsideTheTableNeverWritesPastIt)

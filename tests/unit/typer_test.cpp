@@ -163,5 +163,14 @@ TEST_F(TyperTest, StartsOnceAndEndsTheProcessWhenItCannotStart)
     EXPECT_EQ("Error", Fake.messageBoxes[0].caption);
     EXPECT_EQ(MB_OK, Fake.messageBoxes[0].type);
     EXPECT_EQ(std::vector<UINT>{2}, Fake.exitCodes);
+
+    // The launcher, without its wake-up signal, too.
+    FakeReset();
+    Launches.started = false;
+    Fake.failSignalInit = true;
+    InitializeLauncher();
+    ASSERT_EQ(1u, Fake.messageBoxes.size());
+    EXPECT_EQ("InitializeLauncher failed with error 0: System error 0.", Fake.messageBoxes[0].text);
+    EXPECT_EQ(std::vector<UINT>{2}, Fake.exitCodes);
 }
 } // namespace

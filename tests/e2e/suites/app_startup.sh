@@ -171,4 +171,5 @@ case_missing_export SetSendLastComb "Can not load DLL function" "Error loading S
 case_missing_export SetLastCombBuffer "Can not load DLL function" "Error loading SetLastCombBuffer. Get Last Error: 127 "
 case_missing_export ForceReloadKeysFromDisk "Can not load DLL function" "Error loading ForceReloadKeysFromDisk. Get Last Error: 127 "
 case_missing_export ResetKeysState "Can not load DLL function" "Error loading ResetKeysState. Get Last Error: 127 "
+case_missing_export GetHookCallCount "Can not load DLL function" "Error loading GetHookCallCount. Get Last Error: 127 "
 case_autorun

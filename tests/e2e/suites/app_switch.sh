@@ -65,6 +65,55 @@ case_dialog_radios() {
     e2e_pass
 }
 
+q_focus_is() { [ "$(ui focus "$Q_DIALOG")" = "$1" ]; }
+
+case_focus_leaves_unchecked_radio() {
+    e2e_case "Application Enabled clicked, Disable from the tray, the dialog clicked: the focus is on Application Disabled, remapping stays off"
+    q_start || return
+    q_dialog || return
+    local left top right bottom
+    read -r left top right bottom <<<"$(ui rect "$Q_DIALOG" 1017)"
+    e2e_xdotool mousemove $((left + 6)) $(((top + bottom) / 2)) click 1
+    wait_for 10 q_focus_is 1017 || { e2e_fail "the click left the focus on $(ui focus "$Q_DIALOG")"; return; }
+    q_tray_menu && q_menu_pick first || return
+    wait_for 10 q_dialog_shows 0 "$DisabledTitle" 0 1 || { e2e_fail "Disable did not switch off"; return; }
+    read -r left top right bottom <<<"$(ui rect "$Q_DIALOG")"
+    e2e_xdotool mousemove $((left + 60)) $((top + 8)) click 1
+    wait_for 10 q_focus_is 1018 || { e2e_fail "the focus is on $(ui focus "$Q_DIALOG")"; return; }
+    ui send "$Q_DIALOG" 0 0 0 >/dev/null
+    q_dialog_shows 0 "$DisabledTitle" 0 1 || { e2e_fail "remapping switched itself back on"; return; }
+    # Opened while off, too.
+    ui click "$Q_DIALOG" 1022
+    wait_for 10 q_no_dialog && ui tray "$Q_MAIN" 514 && q_dialog "$DisabledTitle" || return
+    wait_for 10 q_focus_is 1018 || { e2e_fail "opened while off, the focus is on $(ui focus "$Q_DIALOG")"; return; }
+    e2e_pass
+}
+
+# A hook in front that passes no event on to the hooks after it: to
+# Quillon, as if the system had dropped its hook.
+q_cut_hook() { e2e_start_hookhost --no-library --cut; }
+# Session unlock (689, 8) and resume (536, 18) as Windows sends them; the
+# send returns once Quillon has handled the post.
+q_unlock() { ui post "$Q_MAIN" 689 8 1 && ui send "$Q_MAIN" 0 0 0 >/dev/null; }
+q_resume() { ui post "$Q_MAIN" 536 18 0 && ui send "$Q_MAIN" 0 0 0 >/dev/null; }
+
+case_hook_reinstalled() {
+    e2e_case "unlock, resume and keys that raw input shows the hook missed install it again, each press acting once; while off nothing is installed"
+    echo 'A change B' | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
+    q_start /background || return
+    e2e_start_recorder || return
+    q_unlock && q_resume && q_tap_a || { e2e_fail "the sync key never arrived"; return; }
+    ui post "$Q_MAIN" 273 1018 0
+    q_unlock && q_resume && q_tap_a || { e2e_fail "the sync key never arrived while off"; return; }
+    ui post "$Q_MAIN" 273 1017 0
+    q_cut_hook && q_unlock && q_tap_a || { e2e_fail "no sync key after a cut and an unlock"; return; }
+    q_cut_hook && q_resume && q_tap_a || { e2e_fail "no sync key after a cut and a resume"; return; }
+    # Raw input: the first A after the cut passes unmapped, its two events missed.
+    q_cut_hook && q_tap_a && q_tap_a || { e2e_fail "no sync key after the last cut"; return; }
+    e2e_typed_is babbab || { e2e_fail "A typed '$(e2e_typed)', not b (on), a (off), b, b, a, b"; return; }
+    e2e_pass
+}
+
 q_dialog_count() { ui list | grep -cF "#32770 \"$EnabledTitle\" 1"; }
 q_dialog_count_is() { [ "$(q_dialog_count)" = "$1" ]; }
 
@@ -136,3 +185,5 @@ case_dialog_radios
 case_tray_left_click
 case_session_change
 case_taskbar_created
+case_focus_leaves_unchecked_radio
+case_hook_reinstalled

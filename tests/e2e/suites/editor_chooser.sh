@@ -89,6 +89,7 @@ case_url_gets_scheme() {
     e2e_case "Go to URL: a bare host name is stored with http:// in front"
     start_quillon || return
     wizard_by_mouse "U  (code:85)" || return
+    [ "$(ui focus "$CHOOSER")" = 1008 ] || { e2e_fail "the focus is on $(ui focus "$CHOOSER"), not on the checked choice"; return; }
     click "$CHOOSER" 1011
     wait_for 10 is_disabled "$CHOOSER" 1 || { e2e_fail "Finish stayed enabled with an empty URL"; return; }
     click_at "$CHOOSER" 1014 || { e2e_fail "could not point at the URL field"; return; }

@@ -135,7 +135,7 @@ case_empty() {
 }
 
 case_odd_size() {
-    e2e_case "mapping.mp of two records and 100 bytes: WARNING from library and dialog, file kept, saved aside as .bad"
+    e2e_case "mapping.mp of two records and 100 bytes: WARNING from library and dialog, file kept, saved aside as .bad unless write-protected"
     printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     head -c 100 /dev/urandom >>"$E2E_WORK/mapping.mp"
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/damaged.mp"
@@ -155,6 +155,14 @@ case_odd_size() {
     q_same "$E2E_CASE_DIR/damaged.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "the warning changed the file"; return; }
     e2e_start_recorder || return
     q_no_table_acts "with a damaged file" || return
+    # Write-protected, it is neither kept aside nor replaced.
+    chmod a-w "$E2E_WORK/mapping.mp"
+    q_delete_nothing || return
+    q_box "Error..." || return
+    q_box_ok || return
+    q_same "$E2E_CASE_DIR/damaged.mp" "$E2E_WORK/mapping.mp" && q_missing "$E2E_WORK/mapping.mp.bad" ||
+        { e2e_fail "the write-protected file was moved or changed"; return; }
+    chmod u+w "$E2E_WORK/mapping.mp"
     # The save keeps the damaged file whole beside the new, empty one.
     q_delete_nothing || return
     wait_for 10 q_same "$E2E_CASE_DIR/damaged.mp" "$E2E_WORK/mapping.mp.bad" ||
@@ -206,15 +214,17 @@ case_too_many() {
 }
 
 case_removed_while_running() {
-    e2e_case "mapping.mp removed while running: the library keeps acting, a save writes it whole again"
+    e2e_case "mapping.mp removed while running in the background: the library keeps acting, the dialog lists it, a save writes it whole again"
     printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/good.mp"
-    q_start || return
-    q_dialog || return
+    q_start /background || return
     e2e_start_recorder || return
     q_good_table_acts "at start" || return
     rm -f "$E2E_WORK/mapping.mp"
     q_good_table_acts "with the file gone" || return
+    ui tray "$Q_MAIN" 514
+    q_dialog || return
+    [ "$(q_rows | wc -l)" = 2 ] || { e2e_fail "the dialog lists $(q_rows | wc -l) rows, not the two loaded at start"; return; }
     q_delete_nothing || return
     wait_for 10 q_same "$E2E_CASE_DIR/good.mp" "$E2E_WORK/mapping.mp" ||
         { e2e_fail "the save did not write the two records back"; return; }
@@ -244,6 +254,7 @@ case_garbage_while_running() {
     q_box_says "$CorruptText" || return
     q_box_ok || return
     q_dialog || return
+    [ "$(q_rows | wc -l)" = 2 ] || { e2e_fail "the dialog lists $(q_rows | wc -l) rows, not the table's two"; return; }
     q_same "$E2E_CASE_DIR/garbage.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "the warning changed the file"; return; }
     q_new_recorder || return
     q_good_table_acts "after the warning" || return

@@ -1,8 +1,8 @@
 # tests/e2e/uidriver/quillon.sh: helpers of the suites that drive the real
 # Quillon.exe, sourced after tests/e2e/lib.sh.
 #
-# Quillon.exe, uidriver.exe, recorder.exe and quillmap.exe (which looks for
-# Quillon's window) run on the Wine virtual desktop
+# Quillon.exe, uidriver.exe, recorder.exe, hookhost.exe and quillmap.exe (which
+# looks for Quillon's window) run on the Wine virtual desktop
 # "shell" (the only kind that shows a taskbar with a tray), through per-program
 # defaults in the prefix that are removed again when the suite ends.
 #
@@ -45,7 +45,7 @@ q_regedit() {
     local file=$E2E_ARTIFACTS/desktop.reg
     printf 'REGEDIT4\n\n' >"$file"
     local program
-    for program in Quillon.exe uidriver.exe recorder.exe quillmap.exe; do
+    for program in Quillon.exe uidriver.exe recorder.exe hookhost.exe quillmap.exe; do
         if [ "$1" = on ]; then
             printf '[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\Explorer]\n"Desktop"="shell"\n\n' \
                 "$program" >>"$file"

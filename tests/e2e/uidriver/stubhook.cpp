@@ -26,4 +26,8 @@ LRESULT SetListBox(HWND)
 }
 void ResetKeysState() {}
 void ForceReloadKeysFromDisk() {}
+DWORD GetHookCallCount()
+{
+    return 0;
+}
 }

@@ -26,6 +26,7 @@
 //   rect HWND [ID]                screen rectangle: left top right bottom
 //   version FILE                  a file's version resource: "fixed F.F.F.F P.P.P.P",
 //                                 "translation LLLL CCCC", then "Name=value" per string
+//   focus HWND                    control id of the focus in HWND's thread (0: none or not a control)
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -389,5 +390,13 @@ int main(int argc, char** argv)
     }
     if (!std::strcmp(command, "version") && args == 1)
         return Version(argv[2]);
+    if (!std::strcmp(command, "focus") && args == 1) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(Window(argv[2]), nullptr), &info))
+            return 1;
+        std::printf("%d\n", info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
+        return 0;
+    }
     return Usage();
 }
