@@ -12,6 +12,7 @@
 #include "mappingwriter.h"
 #include "resource.h"
 #include "rowtext.h"
+#include "rawwatch.h"
 #include "shell.h"
 
 LibraryExports Library;
@@ -133,6 +134,8 @@ bool InitShell(HINSTANCE instance)
     LoadMappingFileQuietly(&ProgramTable, nullptr);
 
     WTSRegisterSessionNotification(MainWindow, NOTIFY_FOR_THIS_SESSION);
+    // Keys that arrive while the hook is not called tell that the system dropped it.
+    StartRawKeyboardWatch();
 
     if (!MainWindow)
         return false;

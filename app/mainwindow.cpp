@@ -3,6 +3,7 @@
 
 #include "editor.h"
 #include "maindialog.h"
+#include "rawwatch.h" // HookSuspectMessage
 #include "resource.h"
 #include "shell.h"
 #include "switchrules.h"
@@ -12,7 +13,7 @@ namespace {
 struct MainWindowState {
     UINT taskbarCreated; // broadcast when the shell (re)starts; 0 if unregistered
     UINT reloadMapping;  // "QuillonReloadMapping": the file was written by another program
-    HookWatch hookWatch;
+    DWORD suspectedCalls; // the hook-call count when the raw watch last saw it silent
 };
 MainWindowState Window;
 
@@ -26,32 +27,21 @@ void LoadHookLibrary()
     }
 }
 
-// Raw keyboard input reaches the window for every key, also in the background
-// and also when the system has dropped the hook.
-void RegisterRawKeyboard(HWND window)
-{
-    RAWINPUTDEVICE device = {};
-    device.usUsagePage = 1; // generic desktop
-    device.usUsage = 6;     // keyboard
-    device.dwFlags = RIDEV_INPUTSINK;
-    device.hwndTarget = window;
-    RegisterRawInputDevices(&device, 1, sizeof device);
-}
-
 const UINT_PTR HookCheckTimer = 1;
 const UINT HookCheckDelay = 250; // ms
 
-void OnRawInput()
+// The watch saw keys arrive without hook calls; a moment later the count
+// tells whether the hook was only late.
+void OnHookSuspect(DWORD callsWhenSuspected)
 {
-    if (Library.getHookCallCount &&
-        HookLooksDropped(&Window.hookWatch, HookHandle != nullptr, Library.getHookCallCount()))
-        SetTimer(MainWindow, HookCheckTimer, HookCheckDelay, nullptr);
+    Window.suspectedCalls = callsWhenSuspected;
+    SetTimer(MainWindow, HookCheckTimer, HookCheckDelay, nullptr);
 }
 
 void OnHookCheck()
 {
     KillTimer(MainWindow, HookCheckTimer);
-    if (HookStillSilent(&Window.hookWatch, HookHandle != nullptr, Library.getHookCallCount()))
+    if (HookStillSilent(HookHandle != nullptr, Window.suspectedCalls, Library.getHookCallCount()))
         ReinstallHook();
 }
 
@@ -140,7 +130,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         BindKeyRemapProc();
         InstallHook();
         AddTrayIcon();
-        RegisterRawKeyboard(window);
         return 0;
     case WM_DESTROY:
         if (Library.resetKeysState)
@@ -174,10 +163,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (wParam == HookCheckTimer)
             OnHookCheck();
         return 0;
-    case WM_INPUT:
-        OnRawInput();
-        // The system frees the input's data here.
-        return DefWindowProcA(window, message, wParam, lParam);
+    case HookSuspectMessage:
+        OnHookSuspect(static_cast<DWORD>(lParam));
+        return 0;
     case TRAY_CALLBACK_MESSAGE:
         OnTrayCallback(window, lParam);
         return 0;

@@ -12,15 +12,16 @@ bool HookLooksDropped(HookWatch* watch, bool hookInstalled, DWORD hookCalls)
     watch->started = true;
     watch->lastCalls = hookCalls;
     watch->misses = called ? 0 : watch->misses + 1;
-    return watch->misses == 2;
+    if (watch->misses < 2)
+        return false;
+    // Two more misses make the next suspicion, should this one come to nothing.
+    watch->misses = 0;
+    return true;
 }
 
-bool HookStillSilent(HookWatch* watch, bool hookInstalled, DWORD hookCalls)
+bool HookStillSilent(bool hookInstalled, DWORD callsWhenSuspected, DWORD hookCalls)
 {
-    bool silent = hookInstalled && watch->misses >= 2 && hookCalls == watch->lastCalls;
-    // A new hook, or one that was only late, starts a fresh watch.
-    *watch = HookWatch();
-    return silent;
+    return hookInstalled && hookCalls == callsWhenSuspected;
 }
 
 int CheckedSwitchRadio(int remappingEnabled)

@@ -14,14 +14,14 @@ struct HookWatch {
 
 // Takes one raw key event with the library's hook-call count read on its
 // arrival. True when two raw key events in a row came with no hook call since
-// the one before: the hook looks gone. Never true while no hook is installed
-// (remapping off).
+// the one before: the hook looks gone (and the watch starts counting afresh).
+// Never true while no hook is installed.
 bool HookLooksDropped(HookWatch* watch, bool hookInstalled, DWORD hookCalls);
 // A moment after HookLooksDropped said so, with the count read again: true
 // when the hook has still not been called, so that it must be installed
 // again. Some systems deliver raw input ahead of the hook calls of the same
 // keys; those calls have arrived by then.
-bool HookStillSilent(HookWatch* watch, bool hookInstalled, DWORD hookCalls);
+bool HookStillSilent(bool hookInstalled, DWORD callsWhenSuspected, DWORD hookCalls);
 
 // The switch's radio button (1017 or 1018) that shows `remappingEnabled`.
 int CheckedSwitchRadio(int remappingEnabled);

@@ -10,7 +10,7 @@
 #include "typingqueue.h"
 
 HookState Hook;
-DWORD HookCallCount;
+std::atomic<DWORD> HookCallCount;
 
 void ClearHookState()
 {
@@ -224,7 +224,7 @@ void ReleasePressedKeys()
 
 extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
 {
-    ++HookCallCount;
+    HookCallCount.fetch_add(1, std::memory_order_relaxed);
     if (code != HC_ACTION)
         return OsCallNextHook(code, wParam, lParam);
 

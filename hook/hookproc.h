@@ -1,6 +1,8 @@
 // The library's keyboard hook procedure and the key-synthesis operations.
 #pragma once
 
+#include <atomic>
+
 #include "mappingfile.h"
 #include "matchindex.h"
 #include "win32types.h"
@@ -27,8 +29,9 @@ struct HookState {
 };
 extern HookState Hook;
 // Calls of KeyRemapProc so far (wraps); the program compares it with the raw
-// key events it sees, to tell when the system has dropped the hook.
-extern DWORD HookCallCount;
+// key events it sees, on a thread of its own, to tell when the system has
+// dropped the hook.
+extern std::atomic<DWORD> HookCallCount;
 
 // Zero state, as when the library is loaded.
 void ClearHookState();

@@ -69,5 +69,5 @@ void ResetKeysState()
 
 void ForceReloadKeysFromDisk() { LoadLibraryTable(); }
 
-DWORD GetHookCallCount() { return HookCallCount; }
+DWORD GetHookCallCount() { return HookCallCount.load(std::memory_order_relaxed); }
 }
