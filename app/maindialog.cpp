@@ -192,6 +192,15 @@ void AddCombinationRow(int row, const CombinationRecord* record)
     InsertCombinationRow(row, Dialog.keyText, Dialog.functionText);
 }
 
+namespace {
+// One row a record of the program's table, in order.
+void ListTableRows()
+{
+    for (int i = 0; i < ProgramTable.count; ++i)
+        AddCombinationRow(i, &ProgramTable.records[i]);
+}
+} // namespace
+
 void InitCombinationList(HWND listView)
 {
     InsertColumn(listView, 0, "Key(s) Combination", 0);
@@ -204,8 +213,7 @@ void InitCombinationList(HWND listView)
     // Without a file to load, the list shows the table that the next save
     // writes: row i is record i.
     if (result == MappingMissing || result == MappingRejected)
-        for (int i = 0; i < ProgramTable.count; ++i)
-            AddCombinationRow(i, &ProgramTable.records[i]);
+        ListTableRows();
 }
 
 void DeleteSelectedCombinations()
@@ -241,15 +249,16 @@ void ReloadCombinationsFromDisk()
 {
     if (Library.forceReloadKeysFromDisk)
         Library.forceReloadKeysFromDisk();
-    // A closed dialog loads the table when it next opens.
+    // The program holds what the library holds, dialog open or not: a file
+    // removed before the dialog next opens loses nothing. The library has
+    // already reported a file it could not load whole.
+    LoadMappingFileQuietly(&ProgramTable, nullptr);
     if (!MainDialog)
         return;
     // Rows are rebuilt from the table, whatever the load made of the file, so
     // that row i stays record i.
-    LoadMappingFile(&ProgramTable, nullptr);
     SendMessageA(CombinationListView, LVM_DELETEALLITEMS, 0, 0);
-    for (int i = 0; i < ProgramTable.count; ++i)
-        AddCombinationRow(i, &ProgramTable.records[i]);
+    ListTableRows();
 }
 
 void ShowRemappingState()

@@ -199,7 +199,7 @@ case_long_payload() {
 }
 
 case_import_while_running() {
-    e2e_case "quillmap.exe import while Quillon runs: the imported keys act at once and the open dialog lists them"
+    e2e_case "quillmap.exe import while Quillon runs: the imported keys act at once and the dialog lists them, open or closed at the time"
     echo 'A change B' | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
     local quillmap
     quillmap=$(e2e_binary quillmap.exe)
@@ -228,6 +228,18 @@ case_import_while_running() {
     q_key_gives a c || { e2e_fail "after the import A gave '$(e2e_typed)'"; return; }
     e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
     wait_for 15 e2e_typed_is "bcZq" || { e2e_fail "left Ctrl+T typed '$(e2e_typed)'"; return; }
+    # With the dialog closed the program takes the import too: a file removed
+    # before the dialog opens again loses nothing.
+    ui click "$Q_DIALOG" 1022
+    wait_for 10 q_no_dialog || { e2e_fail "Hide did not close the dialog"; return; }
+    echo 'A change D' >"$E2E_CASE_DIR/later.txt"
+    e2e_wine quillmap.exe import "$(e2e_winpath "$E2E_CASE_DIR/later.txt")"
+    wait "$E2E_LAST_PID" || { e2e_fail "the second quillmap.exe import failed"; return; }
+    rm -f "$E2E_WORK/mapping.mp"
+    ui post "$Q_MAIN" 273 32771 0
+    q_dialog || return
+    wait_for 10 q_rows_are "$(printf '%s\t%s' A "Change Key To:  D")" ||
+        { q_rows >"$E2E_CASE_DIR/rows-later.txt"; e2e_fail "the reopened dialog's rows (rows-later.txt)"; return; }
     e2e_pass
 }
 
