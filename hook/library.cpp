@@ -29,7 +29,6 @@ void LibraryStartup()
 {
     InitializeThreadedTyper();
     InitializeLauncher();
-    ResetExtendedKeyFlags();
     std::memset(Hook.lastCombSnapshot, 0, sizeof Hook.lastCombSnapshot);
     ClearLiveKeys();
     InitKeyNames();
