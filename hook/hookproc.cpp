@@ -258,9 +258,13 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
         return OsCallNextHook(code, wParam, lParam);
     }
     // The left Ctrl that Windows sends with right Alt on layouts with AltGr
-    // is no key of the user's.
+    // is no key of the user's: it is only kept as down towards the system.
     if (vk == 0xA2 && event->scanCode == 0x21D) {
         NoteReachedSystem(vk, down, false);
+        if (down)
+            MaskSet(Hook.passedDown, vk);
+        else
+            MaskClear(Hook.passedDown, vk);
         return OsCallNextHook(code, wParam, lParam);
     }
 

@@ -56,7 +56,8 @@ bool HoldsAny(const BYTE* held)
     return false;
 }
 
-void TypeKey(KeyBatch* batch, int vk, bool shift)
+// Returns whether it used Shift, which may be one the user holds.
+bool TypeKey(KeyBatch* batch, int vk, bool shift)
 {
     if (shift)
         AddKey(batch, 0xA0, false, SentByTyper);
@@ -64,6 +65,7 @@ void TypeKey(KeyBatch* batch, int vk, bool shift)
     AddKey(batch, vk, true, SentByTyper);
     if (shift)
         AddKey(batch, 0xA0, true, SentByTyper);
+    return shift;
 }
 } // namespace
 
@@ -109,7 +111,7 @@ void TypeString(const char* text, const BYTE* held)
                 // Caps Lock turns the letters: Shift turns them back.
                 if (capsLock && OsIsCasedLetter(ch))
                     shift = !shift;
-                TypeKey(&batch, scan & 0xFF, shift);
+                letGo = TypeKey(&batch, scan & 0xFF, shift) || letGo;
             }
         }
         // Each run between the pauses goes out in one piece, so the user's own
@@ -119,6 +121,8 @@ void TypeString(const char* text, const BYTE* held)
             OsSleep(10);
         }
     }
+    // What the typer let go of, the user's own Shift among them, the hook
+    // presses again if the user still holds it.
     if (letGo)
         AddMaskTap(&batch, SentTyperDone);
     SendBatch(&batch);

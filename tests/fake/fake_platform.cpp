@@ -220,13 +220,9 @@ BYTE MenuBit(int vk)
     }
 }
 
-// One key event reaching the system.
-void SystemSees(int vk, WORD scan, bool extended, bool up, bool user)
+// Whether Alt or Win goes down and up alone towards the system.
+void MenuWatchSees(int key, bool up, bool user)
 {
-    int key = SideKey(vk, scan, extended);
-    if (!up && !Fake.systemKeys[key] && (key == 0x14 || key == 0x90 || key == 0x91))
-        Fake.toggled[key] = !Fake.toggled[key];
-    Fake.systemKeys[key] = up ? 0 : 0x80;
     BYTE bit = MenuBit(key);
     if (!up) {
         Fake.loneMenuKeys = bit;
@@ -238,6 +234,18 @@ void SystemSees(int vk, WORD scan, bool extended, bool up, bool user)
         Fake.loneMenuKeys &= static_cast<BYTE>(~bit);
     }
 }
+
+// One key event reaching the system.
+void SystemSees(int vk, WORD scan, bool extended, bool up, bool user)
+{
+    int key = SideKey(vk, scan, extended);
+    if (!up && !Fake.systemKeys[key] && (key == 0x14 || key == 0x90 || key == 0x91))
+        Fake.toggled[key] = !Fake.toggled[key];
+    Fake.systemKeys[key] = up ? 0 : 0x80;
+    MenuWatchSees(key, up, user);
+}
+
+int g_reinjecting = 0; // depth of the sent keys coming back through the hook
 } // namespace
 
 void FakeNoteSwallowed() { Fake.loneSwallowedSince |= Fake.loneMenuKeys; }
@@ -262,8 +270,11 @@ void OsSendKeys(const OsKeyInput* inputs, int count)
             SystemSees(unicode ? 0xE7 : in.vk, in.scan, (in.flags & KEYEVENTF_EXTENDEDKEY) != 0,
                        (in.flags & KEYEVENTF_KEYUP) != 0, false);
         }
-        if (Fake.reinject)
+        if (Fake.reinject) {
+            ++g_reinjecting;
             Fake.reinject(event);
+            --g_reinjecting;
+        }
     }
 }
 
@@ -316,10 +327,14 @@ LRESULT OsCallNextHook(int code, WPARAM wParam, LPARAM lParam)
     // was sent, or is another program's. Kept also while not recording: the
     // hook asks for the system's key state.
     const KBDLLHOOKSTRUCT* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    if (code == HC_ACTION && event && wParam >= WM_KEYDOWN && wParam <= WM_SYSKEYUP &&
-        !(event->flags & LLKHF_INJECTED))
-        SystemSees(static_cast<int>(event->vkCode & 0xFF), static_cast<WORD>(event->scanCode),
-                   (event->flags & LLKHF_EXTENDED) != 0, (event->flags & LLKHF_UP) != 0, true);
+    if (code != HC_ACTION || !event || wParam < WM_KEYDOWN || wParam > WM_SYSKEYUP)
+        return Fake.nextHookResult;
+    int vk = static_cast<int>(event->vkCode & 0xFF);
+    bool up = (event->flags & LLKHF_UP) != 0;
+    if (!(event->flags & LLKHF_INJECTED))
+        SystemSees(vk, static_cast<WORD>(event->scanCode), (event->flags & LLKHF_EXTENDED) != 0, up, true);
+    else if (g_reinjecting == 0) // another program's key comes between like any, and is not Quillon's
+        Fake.loneMenuKeys = up ? static_cast<BYTE>(Fake.loneMenuKeys & ~MenuBit(vk)) : 0;
     return Fake.nextHookResult;
 }
 
