@@ -83,10 +83,10 @@ void RemoveHook()
 {
     if (!HookHandle)
         return;
-    if (!UnhookWindowsHookEx(HookHandle)) {
+    // A hook that the system has already dropped (one that once took too long)
+    // cannot be removed, and is gone all the same: Disable and Exit go on.
+    if (!UnhookWindowsHookEx(HookHandle) && GetLastError() != ERROR_INVALID_HOOK_HANDLE)
         MessageBoxA(nullptr, "Failed to unset hook", "Can not unset hook", MB_ICONERROR | MB_OK);
-        ExitProcess(1);
-    }
     HookHandle = nullptr;
 }
 

@@ -77,7 +77,8 @@ void PrepareActionChooser(const PendingCombinationRecord* pending, ActionChooser
 // Puts "http://" in front of a 3000-byte payload text that does not contain
 // it anywhere (case-sensitive); the result is cut to 2999 characters.
 void ApplyUrlRule(char* payload);
-// The generic code of a sided modifier (160-165), any other code unchanged.
+// The generic code of a left-hand modifier (160, 162, 164); the right-hand
+// ones and any other code unchanged.
 int FoldTargetCode(int code);
 // Writes a ChangeKey payload: target, ctrl, alt, shift, 0.
 void ApplyTargetRule(const char* entry, bool ctrl, bool alt, bool shift, char* payload);

@@ -98,7 +98,7 @@ void PerformAction(KeyBatch* out, const CombinationRecord& record, bool down)
         if (down) {
             BYTE held[KeyCount];
             HeldTowardsSystem(held);
-            EnqueueText(record.payload, PayloadSize, held);
+            EnqueueText(record.payload, PayloadSize, held, Hook.capsLockOn);
         }
         break;
     case LaunchApplication:

@@ -24,6 +24,10 @@ struct HookState {
     KeyMask toggled;       // toggle keys whose press flipped the system's state
     BYTE loneMenuKeys;     // Alt and Win keys down towards the system with no key since
     BYTE loneSentByHook;   // of those, the one whose press the hook sent
+    // Caps Lock as the system has it, followed through every event that
+    // reaches it (the typer's thread cannot ask: its own key state is stale).
+    bool capsLockOn;
+    bool capsLockDown;
     BYTE lastCombSnapshot[256]; // live state at the last real key press
     BYTE* lastCombBuffer;
     HWND lastCombWindow;

@@ -31,6 +31,7 @@ void LibraryStartup()
     InitializeLauncher();
     std::memset(Hook.lastCombSnapshot, 0, sizeof Hook.lastCombSnapshot);
     ClearLiveKeys();
+    Hook.capsLockOn = OsCapsLockOn();
     InitKeyNames();
     LoadLibraryTable();
 }

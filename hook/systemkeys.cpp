@@ -70,6 +70,12 @@ bool DownTowardsSystem(int vk)
 
 void NoteReachedSystem(int vk, bool down, bool sentByHook)
 {
+    // The toggle flips when the key goes down, not on its repeats.
+    if (vk == 0x14) {
+        if (down && !Hook.capsLockDown)
+            Hook.capsLockOn = !Hook.capsLockOn;
+        Hook.capsLockDown = down;
+    }
     // Any other key that goes down ends Alt's or Win's being alone.
     if (down) {
         Hook.loneMenuKeys = MenuBit(vk);

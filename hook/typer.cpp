@@ -29,12 +29,13 @@ void TyperThread(void*)
 {
     for (;;) {
         BYTE held[KeyCount];
-        char* text = TakeNextText(held);
+        bool capsLock = false;
+        char* text = TakeNextText(held, &capsLock);
         if (!text) {
             OsSignalWait(&Queue.wake, OsWaitForever);
             continue;
         }
-        TypeString(text, held);
+        TypeString(text, held, capsLock);
         OsFree(text);
     }
 }
@@ -69,13 +70,12 @@ bool TypeKey(KeyBatch* batch, int vk, bool shift)
 }
 } // namespace
 
-void TypeString(const char* text, const BYTE* held)
+void TypeString(const char* text, const BYTE* held, bool capsLock)
 {
     KeyBatch batch;
     BeginBatch(&batch);
     OsLayout layout = OsForegroundLayout();
     UseLayout(&batch, layout);
-    bool capsLock = OsCapsLockOn();
 
     bool letGo = held && HoldsAny(held);
     if (letGo) {

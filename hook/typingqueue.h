@@ -12,6 +12,7 @@ struct TypingQueue {
     // With each text, the keys down towards the system when it was queued
     // (0x80 each): the typer lets them go first.
     BYTE held[TypingSlots][256];
+    bool capsLock[TypingSlots]; // and whether Caps Lock was on
     int readIndex;  // the slot of the text taken last
     int writeIndex; // the slot the next text goes into
     OsLock lock;    // guards slots, held keys and both indices, never held while copying a text
@@ -21,11 +22,11 @@ extern TypingQueue Queue;
 
 void ResetTypingQueue();
 // Queues a copy of `text` (at most `maxLength` characters of it) with the
-// keys `held` (none when null). A full queue, or a copy that cannot be
+// keys `held` (none when null) and the state of Caps Lock. A full queue, or a copy that cannot be
 // allocated, drops the text with a beep.
-void EnqueueText(const char* text, std::size_t maxLength, const BYTE* held = nullptr);
-// The oldest waiting text, now the caller's (free with OsFree), its keys into
-// `held` when given; null if none.
-char* TakeNextText(BYTE* held = nullptr);
+void EnqueueText(const char* text, std::size_t maxLength, const BYTE* held = nullptr, bool capsLock = false);
+// The oldest waiting text, now the caller's (free with OsFree), its keys and
+// Caps Lock when asked for; null if none.
+char* TakeNextText(BYTE* held = nullptr, bool* capsLock = nullptr);
 // Texts waiting now.
 int WaitingTexts();

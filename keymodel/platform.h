@@ -47,7 +47,7 @@ OsLayout OsForegroundLayout();
 unsigned OsScanCodeOf(BYTE vk, OsLayout layout);
 // GetAsyncKeyState: whether the system holds the key as down.
 bool OsAsyncKeyDown(BYTE vk);
-// The toggle state of Caps Lock.
+// The toggle state of Caps Lock, in the calling thread's key state.
 bool OsCapsLockOn();
 // The whole text of the ANSI code page as UTF-16; the units written, 0 when
 // it cannot be converted.

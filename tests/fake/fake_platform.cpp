@@ -141,8 +141,12 @@ unsigned UsScanCode(int vk)
     static const char letters[] = "\x1E\x30\x2E\x20\x12\x21\x22\x23\x17\x24\x25\x26\x32\x31\x18\x19"
                                   "\x10\x13\x1F\x14\x16\x2F\x11\x2D\x15\x2C";
     static const unsigned char numpad[] = {0x52, 0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49};
+    static const unsigned char browserAndMedia[] = {0x6A, 0x69, 0x67, 0x68, 0x65, 0x66, 0x32, 0x20, 0x2E,
+                                                    0x30, 0x19, 0x10, 0x24, 0x22, 0x6C, 0x6D, 0x6B, 0x21};
     if (vk >= 'A' && vk <= 'Z')
         return static_cast<unsigned char>(letters[vk - 'A']);
+    if (vk >= 0xA6 && vk <= 0xB7)
+        return 0xE000u | browserAndMedia[vk - 0xA6];
     if (vk >= '1' && vk <= '9')
         return static_cast<unsigned>(vk - '1' + 2);
     if (vk >= 0x70 && vk <= 0x79)
@@ -151,6 +155,7 @@ unsigned UsScanCode(int vk)
         return numpad[vk - 0x60];
     switch (vk) {
     case '0': return 0x0B;
+    case 0x03: return 0xE046;
     case 0x08: return 0x0E;
     case 0x09: return 0x0F;
     case 0x0D: return 0x1C;
@@ -178,6 +183,7 @@ unsigned UsScanCode(int vk)
     case 0x5B: return 0xE05B;
     case 0x5C: return 0xE05C;
     case 0x5D: return 0xE05D;
+    case 0x5F: return 0xE05F;
     case 0x6F: return 0xE035;
     case 0x7A: return 0x57;
     case 0x7B: return 0x58;

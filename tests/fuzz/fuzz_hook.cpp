@@ -152,8 +152,9 @@ void Event(Input& in)
     // Now and then the typer's turn: type what waits.
     if (in.Next() % 4 == 0) {
         BYTE held[256];
-        while (char* text = TakeNextText(held)) {
-            TypeString(text, held);
+        bool capsLock = false;
+        while (char* text = TakeNextText(held, &capsLock)) {
+            TypeString(text, held, capsLock);
             OsFree(text);
         }
         RunQueuedLaunches();

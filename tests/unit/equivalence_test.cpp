@@ -133,9 +133,10 @@ std::string TypeSideEffects()
 {
     std::string out;
     BYTE held[256];
-    while (char* text = TakeNextText(held)) {
+    bool capsLock = false;
+    while (char* text = TakeNextText(held, &capsLock)) {
         out += std::string(out.empty() ? "" : " ") + "T(" + text + ")";
-        TypeString(text, held);
+        TypeString(text, held, capsLock);
         OsFree(text);
     }
     std::string launches = TakeSideEffects();

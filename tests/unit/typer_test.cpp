@@ -99,11 +99,11 @@ TEST_F(TyperTest, TypesEachCharacterWithItsLayoutKey)
         const char* keys;
     } cases[] = {
         {"", ""},
-        {"Hi", "+160 +72 -72 -160 +73 -73"},
+        {"Hi", "+160 +72 -72 -160 +73 -73 +232 -232"}, // a Shift held is asked for again
         {"a\r\nb", "+65 -65 +13 -13 +66 -66"},     // one Return for the line break
         {"a\rb", "+65 -65 +13 -13 +66 -66"},       // a lone carriage return is typed
         {"\r\n\r\n", "+13 -13 +13 -13"},
-        {"\t!", "+9 -9 +160 +49 -49 -160"},
+        {"\t!", "+9 -9 +160 +49 -49 -160 +232 -232"},
         {"a\n\tb", "+65 -65 +13 -13 +9 -9 +66 -66"}, // whatever the layout's table says
     };
     Fake.layout[static_cast<unsigned char>('\n')] = 0x26A; // a layout's Linefeed key
@@ -114,11 +114,23 @@ TEST_F(TyperTest, TypesEachCharacterWithItsLayoutKey)
 
 TEST_F(TyperTest, LettersComeOutAsStoredWithCapsLockOnInTheForegroundWindowsLayout)
 {
-    Fake.toggled[0x14] = true;
-    EXPECT_EQ("+72 -72 +160 +73 -73 -160 +160 +49 -49 -160", Typed("Hi!")) << "Shift turns the letters back";
-    Fake.toggled[0x14] = false;
+    UseTable({Record({162, 84}, TypeText, "Hi!")});
+    for (DWORD flags : {DWORD(0), DWORD(0), DWORD(LLKHF_UP)}) // a press, its repeat, the release: on
+        Feed(KeyRemapProc, 0x14, flags);
+    Feed(KeyRemapProc, 162, 0);
+    Feed(KeyRemapProc, 84, 0);
+    BYTE held[256];
+    bool capsLock = false;
+    char* text = TakeNextText(held, &capsLock);
+    ASSERT_NE(nullptr, text);
+    EXPECT_TRUE(capsLock);
+    std::size_t before = Fake.keyEvents.size();
+    TypeString(text, nullptr, capsLock);
+    OsFree(text);
+    EXPECT_EQ("+72 -72 +160 +73 -73 -160 +160 +49 -49 -160 +232 -232", SynthesizedKeys(before))
+        << "Shift turns the letters back";
     Fake.foregroundLayout = FakeOtherLayout; // Y and Z swapped, scan codes too
-    EXPECT_EQ("+89 -89 +160 +90 -90 -160", Typed("zY"));
+    EXPECT_EQ("+89 -89 +160 +90 -90 -160 +232 -232", Typed("zY"));
 }
 
 TEST_F(TyperTest, TheWholeTextIsConvertedOnceAndEachRunGoesOutInOneCall)
