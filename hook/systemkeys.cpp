@@ -2,6 +2,7 @@
 
 #include "hookproc.h"
 #include "keystate.h"
+#include "typingqueue.h"
 
 namespace {
 const int HeldModifiers[] = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C};
@@ -120,6 +121,7 @@ void NoteInjected(int vk, bool down, ULONG_PTR extraInfo)
                 PressHeldModifiersAgain(&batch);
                 MaskWhatTheHookLeftAlone(&batch);
                 SendBatch(&batch);
+                OsSignalRaise(&Queue.pressedAgain);
             }
         } else {
             return; // the hook's own: kept when it sent them
@@ -193,6 +195,8 @@ void TurnTogglesBack(KeyBatch* batch, const BYTE* keys, int vk)
 
 void HeldTowardsSystem(BYTE* held)
 {
+    // Also what the typer has let go of for a text before: the hook presses
+    // it again before the next text is typed.
     for (int code = 0; code < KeyCount; ++code)
-        held[code] = InRecord(code) && !MaskHas(Hook.typerReleased, SideOf(code)) ? KeyDown : 0;
+        held[code] = InRecord(code) ? KeyDown : 0;
 }

@@ -36,5 +36,6 @@ void PressHeldModifiersAgain(KeyBatch* batch);
 // Caps, Num and Scroll Lock among `keys` (other than `vk`) whose press
 // flipped the system's state are turned back, the key left as it was.
 void TurnTogglesBack(KeyBatch* batch, const BYTE* keys, int vk);
-// The keys down towards the system, 0x80 each: what the typer lets go.
+// The keys down towards the system, 0x80 each, those the typer let go of
+// included: what the typer lets go of before a text.
 void HeldTowardsSystem(BYTE* held);

@@ -19,7 +19,8 @@ void InitializeThreadedTyper()
     ResetTypingQueue();
     Typer.started = true;
     // Without its wake-up signal the typer's wait would return at once, forever.
-    if (!OsSignalInit(&Queue.wake) || !OsStartThread(TyperThread, nullptr)) {
+    if (!OsSignalInit(&Queue.wake) || !OsSignalInit(&Queue.pressedAgain) ||
+        !OsStartThread(TyperThread, nullptr)) {
         ReportLastError("InitializeThreadedTyper");
         OsExitProcess(2);
     }
@@ -123,9 +124,15 @@ void TypeString(const char* text, const BYTE* held, bool capsLock)
     }
     // What the typer let go of, the user's own Shift among them, the hook
     // presses again if the user still holds it.
-    if (letGo)
-        AddMaskTap(&batch, SentTyperDone);
+    if (!letGo) {
+        SendBatch(&batch);
+        return;
+    }
+    AddMaskTap(&batch, SentTyperDone);
     SendBatch(&batch);
+    // The next text's keys must not overtake the hook's presses; without a
+    // hook (remapping off) nobody answers.
+    OsSignalWait(&Queue.pressedAgain, 1000);
 }
 
 void ReportLastError(const char* operation)

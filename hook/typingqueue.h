@@ -17,6 +17,9 @@ struct TypingQueue {
     int writeIndex; // the slot the next text goes into
     OsLock lock;    // guards slots, held keys and both indices, never held while copying a text
     OsSignal wake;  // raised for every text queued
+    // Raised by the hook once it has pressed again what the user holds after
+    // a text: the typer waits for it before it goes on.
+    OsSignal pressedAgain;
 };
 extern TypingQueue Queue;
 

@@ -413,7 +413,9 @@ void OsSignalRaise(OsSignal* signal)
 void OsSignalWait(OsSignal* signal, DWORD milliseconds)
 {
     pthread_mutex_lock(&signal->mutex);
-    if (milliseconds == OsWaitForever) {
+    if (!Fake.runThreads && milliseconds != OsWaitForever) {
+        // No other thread runs that could raise it.
+    } else if (milliseconds == OsWaitForever) {
         while (!signal->raised)
             pthread_cond_wait(&signal->cond, &signal->mutex);
     } else if (!signal->raised) {

@@ -160,6 +160,21 @@ TEST_F(TyperTest, WhatTheUserStillHoldsIsPressedAgainOnceTheTextIsOut)
     Feed(KeyRemapProc, 84, LLKHF_UP);
     Feed(KeyRemapProc, 164, LLKHF_UP);
 
+    // Two texts queued while Ctrl is held: the second lets Ctrl go again.
+    Feed(KeyRemapProc, 162, 0);
+    Feed(KeyRemapProc, 84, 0);
+    Feed(KeyRemapProc, 84, 0);
+    before = Fake.keyEvents.size();
+    for (int i = 0; i < 2; ++i) {
+        text = TakeNextText(held);
+        ASSERT_NE(nullptr, text);
+        TypeString(text, held);
+        OsFree(text);
+    }
+    EXPECT_EQ("-162 +89 -89 +232 -232 +162 -162 +89 -89 +232 -232 +162", SynthesizedKeys(before));
+    Feed(KeyRemapProc, 84, LLKHF_UP);
+    Feed(KeyRemapProc, 162, LLKHF_UP);
+
     // Let go before the typer came to it: nothing is pressed again.
     Feed(KeyRemapProc, 162, 0);
     Feed(KeyRemapProc, 84, 0);
