@@ -10,6 +10,7 @@
 #include "keynames.h"
 #include "maindialog.h"
 #include "mappingwriter.h"
+#include "programfile.h"
 #include "resource.h"
 #include "rowtext.h"
 #include "rawwatch.h"
@@ -130,8 +131,8 @@ bool InitShell(HINSTANCE instance)
     MappingReload = Library.forceReloadKeysFromDisk;
     // The program holds what the library holds from the start, so that a file
     // removed or damaged later loses nothing at the next save. The library
-    // has already reported a file it could not load whole.
-    LoadMappingFileQuietly(&ProgramTable, nullptr);
+    // has already said what it found.
+    LoadProgramTable(&ProgramTable, LoadAtStartup);
 
     WTSRegisterSessionNotification(MainWindow, NOTIFY_FOR_THIS_SESSION);
     // Keys that arrive while the hook is not called tell that the system dropped it.

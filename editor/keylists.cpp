@@ -6,7 +6,7 @@
 #include "keynames.h"
 #include "keystate.h"
 #include "maindialog.h"
-#include "mappingwriter.h"
+#include "programfile.h"
 
 void FillKeyList(HWND list) {
     char entry[KeyListEntrySize];
@@ -31,5 +31,5 @@ void AppendPendingCombination() {
     CopyPendingInto(record);
     AddCombinationRow(i, record);
     ProgramTable.count = i + 1;
-    SaveMappingFile(&ProgramTable);
+    SaveProgramTable(&ProgramTable);
 }

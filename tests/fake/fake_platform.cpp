@@ -1,14 +1,13 @@
 #include "fake_platform.h"
 
-#include <sys/stat.h>
-
 #include <time.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <mutex>
 #include <new>
+
+#include "posixfiles.h"
 
 FakePlatform Fake;
 
@@ -274,13 +273,100 @@ void* OsAllocate(std::size_t size)
 
 void OsFree(void* block) { std::free(block); }
 
-std::FILE* OsOpenForRead(const char* path) { return std::fopen(path, "rb"); }
+namespace {
+// An open file: its path, and for the memory store the buffer of its
+// stream (open_memstream writes through these two, so they stay put).
+struct FakeOpenFile {
+    std::string path;
+    char* buffer;
+    std::size_t length;
+};
+std::map<std::FILE*, FakeOpenFile*> g_open;
+
+bool Held(const char* path) { return !Fake.heldFile.empty() && Fake.heldFile == path; }
+
+std::FILE* Opened(std::FILE* stream, FakeOpenFile* open)
+{
+    if (stream)
+        g_open[stream] = open;
+    else
+        delete open;
+    return stream;
+}
+
+FakeOpenFile* OpenOf(std::FILE* stream)
+{
+    auto open = g_open.find(stream);
+    return open == g_open.end() ? nullptr : open->second;
+}
+
+// The bytes written so far into the memory store.
+void Store(FakeOpenFile* open)
+{
+    if (open->buffer)
+        Fake.files[open->path].bytes.assign(open->buffer, open->buffer + open->length);
+}
+
+bool WriteProtected(const std::string& path)
+{
+    auto file = Fake.files.find(path);
+    return file != Fake.files.end() && file->second.readOnly;
+}
+} // namespace
+
+std::FILE* OsOpenForRead(const char* path, OsOpenOutcome* outcome)
+{
+    if (Held(path) || Fake.unreadableFile == path) {
+        *outcome = OsCannotOpen;
+        return nullptr;
+    }
+    FakeOpenFile* open = new FakeOpenFile{path, nullptr, 0};
+    if (!Fake.memoryFiles)
+        return Opened(PosixOpenForRead(path, outcome), open);
+    auto file = Fake.files.find(path);
+    if (file == Fake.files.end()) {
+        *outcome = OsNoSuchFile;
+        return Opened(nullptr, open);
+    }
+    std::vector<char>& bytes = file->second.bytes;
+    static char none[1];
+    std::FILE* stream = fmemopen(bytes.empty() ? none : bytes.data(), bytes.size(), "rb");
+    *outcome = stream ? OsOpened : OsCannotOpen;
+    return Opened(stream, open);
+}
 
 std::FILE* OsOpenForWrite(const char* path)
 {
-    if (Fake.failOpenForWrite)
+    if (Fake.failOpenForWrite || Held(path))
         return nullptr;
-    return std::fopen(path, "wb");
+    FakeOpenFile* open = new FakeOpenFile{path, nullptr, 0};
+    if (!Fake.memoryFiles)
+        return Opened(PosixOpenForWrite(path), open);
+    if (WriteProtected(path))
+        return Opened(nullptr, open);
+    Fake.files[path] = FakeFile{{}, false};
+    return Opened(open_memstream(&open->buffer, &open->length), open);
+}
+
+long long OsFileSize(std::FILE* file)
+{
+    FakeOpenFile* open = OpenOf(file);
+    if (Fake.memoryFiles && open) {
+        auto stored = Fake.files.find(open->path);
+        return stored == Fake.files.end() ? -1 : static_cast<long long>(stored->second.bytes.size());
+    }
+    return PosixFileSize(file);
+}
+
+std::size_t OsReadFile(std::FILE* file, void* data, std::size_t size)
+{
+    std::size_t allowed = size;
+    if (Fake.readBytesLeft >= 0) {
+        if (static_cast<long>(allowed) > Fake.readBytesLeft)
+            allowed = static_cast<std::size_t>(Fake.readBytesLeft);
+        Fake.readBytesLeft -= static_cast<long>(allowed);
+    }
+    return PosixReadFile(file, data, allowed);
 }
 
 std::size_t OsWriteFile(std::FILE* file, const void* data, std::size_t size)
@@ -291,29 +377,58 @@ std::size_t OsWriteFile(std::FILE* file, const void* data, std::size_t size)
             allowed = static_cast<std::size_t>(Fake.writeBytesLeft);
         Fake.writeBytesLeft -= static_cast<long>(allowed);
     }
-    return std::fwrite(data, 1, allowed, file);
+    return PosixWriteFile(file, data, allowed);
+}
+
+bool OsFlushFile(std::FILE* file)
+{
+    FakeOpenFile* open = OpenOf(file);
+    Fake.fileCalls.push_back("flush " + (open ? open->path : std::string("?")));
+    if (Fake.failFlush)
+        return false;
+    if (Fake.memoryFiles && open) {
+        bool ok = std::fflush(file) == 0;
+        Store(open);
+        return ok;
+    }
+    return PosixFlushFile(file);
 }
 
 bool OsCloseFile(std::FILE* file)
 {
-    bool ok = std::fflush(file) == 0 && !std::ferror(file);
-    if (std::fclose(file) != 0)
-        ok = false;
+    FakeOpenFile* open = OpenOf(file);
+    g_open.erase(file);
+    bool ok = PosixCloseFile(file);
+    if (open && Fake.memoryFiles)
+        Store(open);
+    if (open)
+        std::free(open->buffer);
+    delete open;
     return ok && !Fake.failClose;
 }
 
 bool OsReplaceFile(const char* from, const char* to)
 {
-    if (Fake.failReplace)
+    Fake.fileCalls.push_back(std::string("replace ") + from + " " + to);
+    if (Fake.failReplace || Held(from) || Held(to))
         return false;
-    // As on Windows, a read-only file is neither moved nor replaced (root
-    // ignores the bit).
-    for (const char* path : {from, to}) {
-        struct stat file;
-        if (stat(path, &file) == 0 && !(file.st_mode & S_IWUSR))
-            return false;
-    }
-    return std::rename(from, to) == 0;
+    if (!Fake.memoryFiles)
+        return PosixReplaceFile(from, to);
+    auto source = Fake.files.find(from);
+    if (source == Fake.files.end() || source->second.readOnly || WriteProtected(to))
+        return false;
+    FakeFile moved = source->second;
+    Fake.files.erase(source);
+    Fake.files[to] = moved;
+    return true;
 }
 
-bool OsDeleteFile(const char* path) { return std::remove(path) == 0; }
+bool OsDeleteFile(const char* path)
+{
+    Fake.fileCalls.push_back(std::string("delete ") + path);
+    if (Held(path))
+        return false;
+    if (!Fake.memoryFiles)
+        return PosixDeleteFile(path);
+    return Fake.files.erase(path) == 1;
+}

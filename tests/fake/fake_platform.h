@@ -2,6 +2,7 @@
 // that the portable code makes is recorded here; knobs inject failures.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,12 @@ struct FakeThread {
     void* argument;
 };
 
+// A file of the in-memory store.
+struct FakeFile {
+    std::vector<char> bytes;
+    bool readOnly;
+};
+
 struct FakePlatform {
     // Recorded calls.
     std::vector<FakeMessageBox> messageBoxes;
@@ -75,6 +82,16 @@ struct FakePlatform {
     bool failClose = false;
     bool failReplace = false;
     bool failOpenForWrite = false;
+    bool failFlush = false;
+    long readBytesLeft = -1;   // -1: unlimited; else reads fail past this many bytes
+    std::string heldFile;       // held open by another program sharing nothing: no open, move or delete
+    std::string unreadableFile; // cannot be opened for reading (access denied); it can be moved
+    // Files in memory instead of on disk, for speed (the fuzz targets); the
+    // rules and fault switches are the same.
+    bool memoryFiles = false;
+    std::map<std::string, FakeFile> files;
+    // The file calls in order: "flush PATH", "replace FROM TO", "delete PATH".
+    std::vector<std::string> fileCalls;
     // Called for every synthesized key event, as the system would re-enter
     // the hook with an injected event; null to only record.
     void (*reinject)(const FakeKeyEvent& event) = nullptr;
