@@ -92,8 +92,12 @@ void FakeReset()
 
 int OsMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
-    std::lock_guard<std::mutex> guard(g_recordMutex);
-    Fake.messageBoxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+    {
+        std::lock_guard<std::mutex> guard(g_recordMutex);
+        Fake.messageBoxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+    }
+    if (Fake.duringMessageBox)
+        Fake.duringMessageBox();
     return Fake.messageBoxResult;
 }
 

@@ -71,6 +71,8 @@ struct FakePlatform {
     // Answers and knobs.
     bool recordKeys = true; // off in benchmarks: key events and pass-ons are not kept
     int messageBoxResult = IDOK;
+    // Runs while a box is open, as the messages its loop delivers would.
+    void (*duringMessageBox)() = nullptr;
     std::string executablePath = "C:\\Quillon\\Quillon.exe";
     LRESULT nextHookResult = 0;
     DWORD lastError = 0;
