@@ -1,11 +1,15 @@
 // The hidden main window: library loading, tray callback and menu, commands.
-#include <windows.h>
+#include "mainwindow.h"
 
 #include "editor.h"
+#include "hooklibrary.h"
+#include "main.h"
 #include "maindialog.h"
+#include "mappingfile.h"
 #include "rawwatch.h" // HookSuspectMessage
+#include "remapping.h"
 #include "resource.h"
-#include "shell.h"
+#include "sessionnotices.h"
 #include "switchrules.h"
 
 namespace {
@@ -16,16 +20,6 @@ struct MainWindowState {
     DWORD suspectedCalls; // the hook-call count when the raw watch last saw it silent
 };
 MainWindowState Window;
-
-void LoadHookLibrary()
-{
-    HookLibrary = LoadLibraryA("Quillhook.dll");
-    if (!HookLibrary) {
-        MessageBoxA(nullptr, "Failed to load the libray.", "Error loading library",
-                    MB_ICONERROR | MB_OK);
-        ExitProcess(1);
-    }
-}
 
 const UINT_PTR HookCheckTimer = 1;
 const UINT HookCheckDelay = 250; // ms
@@ -41,7 +35,7 @@ void OnHookSuspect(DWORD callsWhenSuspected)
 void OnHookCheck()
 {
     KillTimer(MainWindow, HookCheckTimer);
-    if (HookStillSilent(HookHandle != nullptr, Window.suspectedCalls, Library.getHookCallCount()))
+    if (HookStillSilent(HookHandle != nullptr, Window.suspectedCalls, Library.GetHookCallCount()))
         ReinstallHook();
 }
 
@@ -127,13 +121,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         Window.taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
         Window.reloadMapping = RegisterWindowMessageA(ReloadMappingMessageName);
         LoadHookLibrary();
-        BindKeyRemapProc();
         InstallHook();
         AddTrayIcon();
         return 0;
     case WM_DESTROY:
-        if (Library.resetKeysState)
-            Library.resetKeysState();
+        UnregisterSessionNotices();
+        if (Library.ResetKeysState)
+            Library.ResetKeysState();
         RemoveHook();
         DeleteTrayIcon();
         PostQuitMessage(0);
@@ -147,8 +141,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         return OnCommand(window, message, wParam, lParam);
     case WM_WTSSESSION_CHANGE:
-        if (Library.resetKeysState)
-            Library.resetKeysState();
+        if (Library.ResetKeysState)
+            Library.ResetKeysState();
         // A locked session may have outlasted the hook.
         if (wParam == WTS_SESSION_UNLOCK)
             ReinstallHook();
