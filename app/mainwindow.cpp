@@ -17,7 +17,8 @@ namespace {
 struct MainWindowState {
     UINT taskbarCreated; // broadcast when the shell (re)starts; 0 if unregistered
     UINT reloadMapping;  // "QuillonReloadMapping": the file was written by another program
-    DWORD suspectedCalls; // the hook-call count when the raw watch last saw it silent
+    DWORD suspectedCalls; // the hook-call count when the raw watch saw it silent
+    bool checkPending;    // the check of that suspicion is yet to come
 };
 MainWindowState Window;
 
@@ -28,13 +29,19 @@ const UINT HookCheckDelay = 250; // ms
 // tells whether the hook was only late.
 void OnHookSuspect(DWORD callsWhenSuspected)
 {
+    // A check under way is never put off: while keys keep coming, every
+    // second raw event would push it back again, and the hook would stay
+    // gone for as long as the user types.
+    if (Window.checkPending)
+        return;
     Window.suspectedCalls = callsWhenSuspected;
-    SetTimer(MainWindow, HookCheckTimer, HookCheckDelay, nullptr);
+    Window.checkPending = SetTimer(MainWindow, HookCheckTimer, HookCheckDelay, nullptr) != 0;
 }
 
 void OnHookCheck()
 {
     KillTimer(MainWindow, HookCheckTimer);
+    Window.checkPending = false;
     if (HookStillSilent(HookHandle != nullptr, Window.suspectedCalls, Library.GetHookCallCount()))
         ReinstallHook();
 }
