@@ -6,10 +6,9 @@
 #include <cwchar>
 
 #include "mappingfile.h"
+#include "quillonversion.h"
 
 namespace {
-// The class of the program's hidden main window (its string resource 109).
-const char* const MainWindowClass = "LATCHET";
 const DWORD WideSize = 4096;
 
 // Volume and file index: the same file whatever name leads to it (case,
@@ -54,9 +53,10 @@ bool IsQuillonsFile(HWND window, const char* writtenFile)
 
 ReloadNotice TellQuillonToReload(const char* writtenFile)
 {
-    // One instance runs per session, and the class is the program's own:
-    // posting to that window alone spares every other program a broadcast.
-    HWND window = FindWindowA(MainWindowClass, nullptr);
+    // One instance runs per session, and the class of its hidden main window
+    // is the program's own: posting to that window alone spares every other
+    // program a broadcast.
+    HWND window = FindWindowA(QUILLON_WINDOW_CLASS, nullptr);
     if (!window)
         return QuillonNotRunning;
     if (!IsQuillonsFile(window, writtenFile))
