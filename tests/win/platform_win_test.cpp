@@ -65,21 +65,32 @@ TEST(Win32Platform, ReadersDenyWritersAndAWriterDeniesEveryone)
 {
     std::string path = Scratch("sharing.tmp");
     WriteText(path, "x");
-    std::FILE* reader = OsOpenForRead(path.c_str());
+    OsOpenOutcome outcome = OsNoSuchFile;
+    std::FILE* reader = OsOpenForRead(path.c_str(), &outcome);
     ASSERT_NE(nullptr, reader);
-    std::FILE* second = OsOpenForRead(path.c_str());
+    EXPECT_EQ(OsOpened, outcome);
+    EXPECT_EQ(1, OsFileSize(reader));
+    std::FILE* second = OsOpenForRead(path.c_str(), &outcome);
     EXPECT_NE(nullptr, second) << "others may read";
     if (second)
-        std::fclose(second);
+        OsCloseFile(second);
     EXPECT_EQ(nullptr, OsOpenForWrite(path.c_str())) << "nobody may write while it is read";
-    std::fclose(reader);
+    OsCloseFile(reader);
 
     std::FILE* writer = OsOpenForWrite(path.c_str());
     ASSERT_NE(nullptr, writer);
-    EXPECT_EQ(nullptr, OsOpenForRead(path.c_str()));
+    EXPECT_EQ(nullptr, OsOpenForRead(path.c_str(), &outcome));
+    EXPECT_EQ(OsCannotOpen, outcome) << "held, not absent";
     EXPECT_EQ(nullptr, OsOpenForWrite(path.c_str()));
+    EXPECT_EQ(2u, OsWriteFile(writer, "ab", 2));
+    EXPECT_TRUE(OsFlushFile(writer));
     EXPECT_TRUE(OsCloseFile(writer));
+    EXPECT_EQ("ab", ReadText(path));
     Remove(path);
+    EXPECT_EQ(nullptr, OsOpenForRead(path.c_str(), &outcome));
+    EXPECT_EQ(OsNoSuchFile, outcome);
+    EXPECT_EQ(nullptr, OsOpenForRead(Scratch("no-folder\\x").c_str(), &outcome));
+    EXPECT_EQ(OsNoSuchFile, outcome);
 }
 
 TEST(Win32Platform, ReplaceMovesTheNewFileOntoTheOldInOneStep)
@@ -123,4 +134,26 @@ TEST(Win32Platform, SaveAndLoadBesideTheProgram)
     EXPECT_EQ(0, std::memcmp(table.records, loaded.records, 2 * sizeof(CombinationRecord)));
     MappingReload = nullptr;
     Remove(mapping);
+}
+
+TEST(Win32Platform, PathsHoldLettersOutsideTheCodePage)
+{
+    // "Łódź Zażółć" in UTF-8: most of it has no place in a Western code page.
+    const std::string folder = ProgramDirectory() + "\xC5\x81\xC3\xB3" "d\xC5\xBA Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87";
+    wchar_t wide[1024];
+    ASSERT_NE(0, MultiByteToWideChar(CP_UTF8, 0, folder.c_str(), -1, wide, 1024));
+    CreateDirectoryW(wide, nullptr);
+    const std::string mapping = folder + "\\mapping.mp";
+    static CombinationTable table;
+    std::memset(&table, 0, sizeof table);
+    table.count = 1;
+    table.records[0].action = BlockKey;
+    ASSERT_TRUE(WriteMappingFileAt(mapping.c_str(), &table));
+    ASSERT_TRUE(WriteMappingFileAt(mapping.c_str(), &table)) << "a second save replaces the first";
+    static CombinationTable loaded;
+    std::memset(&loaded, 0, sizeof loaded);
+    EXPECT_EQ(MappingLoaded, ReadMappingFileAt(mapping.c_str(), &loaded, nullptr, false, nullptr));
+    EXPECT_EQ(1, loaded.count);
+    EXPECT_TRUE(OsDeleteFile(mapping.c_str()));
+    RemoveDirectoryW(wide);
 }
