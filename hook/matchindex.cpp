@@ -1,5 +1,6 @@
 #include "matchindex.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "keystate.h"
@@ -7,9 +8,16 @@
 KeyMask MaskOfKeys(const BYTE* keys)
 {
     KeyMask mask = {{0, 0, 0, 0}};
-    for (int code = 0; code < KeyCount; ++code)
-        if (keys[code] & KeyDown)
-            MaskSet(mask, code);
+    // Eight entries at a time; most of them are up.
+    for (int code = 0; code < KeyCount; code += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, keys + code, sizeof word);
+        if (!(word & 0x8080808080808080ull))
+            continue;
+        for (int k = code; k < code + 8; ++k)
+            if (keys[k] & KeyDown)
+                MaskSet(mask, k);
+    }
     return mask;
 }
 
@@ -66,6 +74,8 @@ void BuildMatchIndex(MatchIndex* index, CombinationTable* table)
         if (record.action == ChangeKey)
             slot->firstChangeKey = at;
         bool single = record.action == ChangeKey && IsSingleKey(record.keys);
+        if (record.action != BlockKey && !single)
+            continue;
         for (int code = 0; code < KeyCount; ++code) {
             if (!record.keys[code])
                 continue;
