@@ -362,26 +362,26 @@ long long OsFileSize(std::FILE* file)
     return PosixFileSize(file);
 }
 
+namespace {
+// How much of `size` bytes a fault switch lets through (-1: all of them).
+std::size_t Allowed(long* bytesLeft, std::size_t size)
+{
+    if (*bytesLeft < 0)
+        return size;
+    std::size_t allowed = static_cast<long>(size) > *bytesLeft ? static_cast<std::size_t>(*bytesLeft) : size;
+    *bytesLeft -= static_cast<long>(allowed);
+    return allowed;
+}
+} // namespace
+
 std::size_t OsReadFile(std::FILE* file, void* data, std::size_t size)
 {
-    std::size_t allowed = size;
-    if (Fake.readBytesLeft >= 0) {
-        if (static_cast<long>(allowed) > Fake.readBytesLeft)
-            allowed = static_cast<std::size_t>(Fake.readBytesLeft);
-        Fake.readBytesLeft -= static_cast<long>(allowed);
-    }
-    return PosixReadFile(file, data, allowed);
+    return PosixReadFile(file, data, Allowed(&Fake.readBytesLeft, size));
 }
 
 std::size_t OsWriteFile(std::FILE* file, const void* data, std::size_t size)
 {
-    std::size_t allowed = size;
-    if (Fake.writeBytesLeft >= 0) {
-        if (static_cast<long>(allowed) > Fake.writeBytesLeft)
-            allowed = static_cast<std::size_t>(Fake.writeBytesLeft);
-        Fake.writeBytesLeft -= static_cast<long>(allowed);
-    }
-    return PosixWriteFile(file, data, allowed);
+    return PosixWriteFile(file, data, Allowed(&Fake.writeBytesLeft, size));
 }
 
 bool OsFlushFile(std::FILE* file)
