@@ -241,6 +241,9 @@ case_import_while_running() {
     echo 'A change D' >"$E2E_CASE_DIR/later.txt"
     e2e_wine quillmap.exe import "$(e2e_winpath "$E2E_CASE_DIR/later.txt")"
     wait "$E2E_LAST_PID" || { e2e_fail "the second quillmap.exe import failed"; return; }
+    # The notice is posted: once the library acts on it, the program has read the file too.
+    e2e_focus_recorder || return
+    wait_for 10 q_key_gives a d || { e2e_fail "after the second import A gave '$(e2e_typed)'"; return; }
     rm -f "$E2E_WORK/mapping.mp"
     ui post "$Q_MAIN" 273 32771 0
     q_dialog || return
