@@ -1,6 +1,5 @@
 #include "matchindex.h"
 
-#include <cstdint>
 #include <cstring>
 
 #include "keystate.h"
@@ -8,11 +7,8 @@
 KeyMask MaskOfKeys(const BYTE* keys)
 {
     KeyMask mask = {{0, 0, 0, 0}};
-    // Eight entries at a time; most of them are up.
     for (int code = 0; code < KeyCount; code += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, keys + code, sizeof word);
-        if (!(word & 0x8080808080808080ull))
+        if (EightKeysUp(keys + code))
             continue;
         for (int k = code; k < code + 8; ++k)
             if (keys[k] & KeyDown)

@@ -116,7 +116,13 @@ void PutQuoted(Writer* w, const char* text, std::size_t n)
         default: break;
         }
         if (c >= 0x20 && c < 0x7F) {
-            Put(w, text + i, 1);
+            // The whole run of plain characters at once.
+            std::size_t run = 1;
+            while (i + run < n && text[i + run] >= 0x20 && text[i + run] < 0x7F && text[i + run] != '\\' &&
+                   text[i + run] != '"')
+                ++run;
+            Put(w, text + i, run);
+            i += run - 1;
         } else {
             // Bytes outside ASCII depend on the code page: kept exact as \xHH.
             const char* hex = "0123456789ABCDEF";
