@@ -20,7 +20,7 @@ void Warn(const char* text)
     ProgramFile.boxOpen = false;
 }
 
-// Whether an unread file that now reads whole could not be taken in, because
+// What came of reading an unread file again: TooFull when it reads whole but
 // with what was made meanwhile it would hold more than the table.
 enum Intake { TakenIn, NothingToTake, TooFull };
 
