@@ -278,91 +278,18 @@ void* OsAllocate(std::size_t size)
 void OsFree(void* block) { std::free(block); }
 
 namespace {
-// An open file: its path, and for the memory store the buffer of its
-// stream (open_memstream writes through these two, so they stay put).
-struct FakeOpenFile {
-    std::string path;
-    char* buffer;
-    std::size_t length;
-};
-std::map<std::FILE*, FakeOpenFile*> g_open;
+// The path of each open file, for the record of file calls and the store.
+std::map<std::FILE*, std::string> g_open;
 
 bool Held(const char* path) { return !Fake.heldFile.empty() && Fake.heldFile == path; }
 
-std::FILE* Opened(std::FILE* stream, FakeOpenFile* open)
+std::FILE* Opened(std::FILE* stream, const char* path)
 {
     if (stream)
-        g_open[stream] = open;
-    else
-        delete open;
+        g_open[stream] = path;
     return stream;
 }
 
-FakeOpenFile* OpenOf(std::FILE* stream)
-{
-    auto open = g_open.find(stream);
-    return open == g_open.end() ? nullptr : open->second;
-}
-
-// The bytes written so far into the memory store.
-void Store(FakeOpenFile* open)
-{
-    if (open->buffer)
-        Fake.files[open->path].bytes.assign(open->buffer, open->buffer + open->length);
-}
-
-bool WriteProtected(const std::string& path)
-{
-    auto file = Fake.files.find(path);
-    return file != Fake.files.end() && file->second.readOnly;
-}
-} // namespace
-
-std::FILE* OsOpenForRead(const char* path, OsOpenOutcome* outcome)
-{
-    if (Held(path) || Fake.unreadableFile == path) {
-        *outcome = OsCannotOpen;
-        return nullptr;
-    }
-    FakeOpenFile* open = new FakeOpenFile{path, nullptr, 0};
-    if (!Fake.memoryFiles)
-        return Opened(PosixOpenForRead(path, outcome), open);
-    auto file = Fake.files.find(path);
-    if (file == Fake.files.end()) {
-        *outcome = OsNoSuchFile;
-        return Opened(nullptr, open);
-    }
-    std::vector<char>& bytes = file->second.bytes;
-    static char none[1];
-    std::FILE* stream = fmemopen(bytes.empty() ? none : bytes.data(), bytes.size(), "rb");
-    *outcome = stream ? OsOpened : OsCannotOpen;
-    return Opened(stream, open);
-}
-
-std::FILE* OsOpenForWrite(const char* path)
-{
-    if (Fake.failOpenForWrite || Held(path))
-        return nullptr;
-    FakeOpenFile* open = new FakeOpenFile{path, nullptr, 0};
-    if (!Fake.memoryFiles)
-        return Opened(PosixOpenForWrite(path), open);
-    if (WriteProtected(path))
-        return Opened(nullptr, open);
-    Fake.files[path] = FakeFile{{}, false};
-    return Opened(open_memstream(&open->buffer, &open->length), open);
-}
-
-long long OsFileSize(std::FILE* file)
-{
-    FakeOpenFile* open = OpenOf(file);
-    if (Fake.memoryFiles && open) {
-        auto stored = Fake.files.find(open->path);
-        return stored == Fake.files.end() ? -1 : static_cast<long long>(stored->second.bytes.size());
-    }
-    return PosixFileSize(file);
-}
-
-namespace {
 // How much of `size` bytes a fault switch lets through (-1: all of them).
 std::size_t Allowed(long* bytesLeft, std::size_t size)
 {
@@ -373,6 +300,42 @@ std::size_t Allowed(long* bytesLeft, std::size_t size)
     return allowed;
 }
 } // namespace
+
+std::FILE* OsOpenForRead(const char* path, OsOpenOutcome* outcome)
+{
+    if (Held(path) || Fake.unreadableFile == path) {
+        *outcome = OsCannotOpen;
+        return nullptr;
+    }
+    if (!Fake.memoryFiles)
+        return Opened(PosixOpenForRead(path, outcome), path);
+    auto file = Fake.files.find(path);
+    if (file == Fake.files.end()) {
+        *outcome = OsNoSuchFile;
+        return nullptr;
+    }
+    static char none[1];
+    std::vector<char>& bytes = file->second;
+    std::FILE* stream = fmemopen(bytes.empty() ? none : bytes.data(), bytes.size(), "rb");
+    *outcome = stream ? OsOpened : OsCannotOpen;
+    return Opened(stream, path);
+}
+
+std::FILE* OsOpenForWrite(const char* path)
+{
+    // The memory store is only read: the fuzz targets never save.
+    if (Fake.failOpenForWrite || Held(path) || Fake.memoryFiles)
+        return nullptr;
+    return Opened(PosixOpenForWrite(path), path);
+}
+
+long long OsFileSize(std::FILE* file)
+{
+    if (!Fake.memoryFiles)
+        return PosixFileSize(file);
+    auto stored = Fake.files.find(g_open[file]);
+    return stored == Fake.files.end() ? -1 : static_cast<long long>(stored->second.size());
+}
 
 std::size_t OsReadFile(std::FILE* file, void* data, std::size_t size)
 {
@@ -386,53 +349,24 @@ std::size_t OsWriteFile(std::FILE* file, const void* data, std::size_t size)
 
 bool OsFlushFile(std::FILE* file)
 {
-    FakeOpenFile* open = OpenOf(file);
-    Fake.fileCalls.push_back("flush " + (open ? open->path : std::string("?")));
-    if (Fake.failFlush)
-        return false;
-    if (Fake.memoryFiles && open) {
-        bool ok = std::fflush(file) == 0;
-        Store(open);
-        return ok;
-    }
-    return PosixFlushFile(file);
+    Fake.fileCalls.push_back("flush " + g_open[file]);
+    return !Fake.failFlush && PosixFlushFile(file);
 }
 
 bool OsCloseFile(std::FILE* file)
 {
-    FakeOpenFile* open = OpenOf(file);
     g_open.erase(file);
-    bool ok = PosixCloseFile(file);
-    if (open && Fake.memoryFiles)
-        Store(open);
-    if (open)
-        std::free(open->buffer);
-    delete open;
-    return ok && !Fake.failClose;
+    return PosixCloseFile(file) && !Fake.failClose;
 }
 
 bool OsReplaceFile(const char* from, const char* to)
 {
     Fake.fileCalls.push_back(std::string("replace ") + from + " " + to);
-    if (Fake.failReplace || Held(from) || Held(to))
-        return false;
-    if (!Fake.memoryFiles)
-        return PosixReplaceFile(from, to);
-    auto source = Fake.files.find(from);
-    if (source == Fake.files.end() || source->second.readOnly || WriteProtected(to))
-        return false;
-    FakeFile moved = source->second;
-    Fake.files.erase(source);
-    Fake.files[to] = moved;
-    return true;
+    return !Fake.failReplace && !Held(from) && !Held(to) && PosixReplaceFile(from, to);
 }
 
 bool OsDeleteFile(const char* path)
 {
     Fake.fileCalls.push_back(std::string("delete ") + path);
-    if (Held(path))
-        return false;
-    if (!Fake.memoryFiles)
-        return PosixDeleteFile(path);
-    return Fake.files.erase(path) == 1;
+    return !Held(path) && PosixDeleteFile(path);
 }

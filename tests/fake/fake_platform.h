@@ -46,12 +46,6 @@ struct FakeThread {
     void* argument;
 };
 
-// A file of the in-memory store.
-struct FakeFile {
-    std::vector<char> bytes;
-    bool readOnly;
-};
-
 struct FakePlatform {
     // Recorded calls.
     std::vector<FakeMessageBox> messageBoxes;
@@ -88,10 +82,10 @@ struct FakePlatform {
     long readBytesLeft = -1;   // -1: unlimited; else reads fail past this many bytes
     std::string heldFile;       // held open by another program sharing nothing: no open, move or delete
     std::string unreadableFile; // cannot be opened for reading (access denied); it can be moved
-    // Files in memory instead of on disk, for speed (the fuzz targets); the
-    // rules and fault switches are the same.
+    // Files read from memory instead of the disk, for speed (the fuzz
+    // targets, which never save); the fault switches are the same.
     bool memoryFiles = false;
-    std::map<std::string, FakeFile> files;
+    std::map<std::string, std::vector<char>> files;
     // The file calls in order: "flush PATH", "replace FROM TO", "delete PATH".
     std::vector<std::string> fileCalls;
     // Called for every synthesized key event, as the system would re-enter

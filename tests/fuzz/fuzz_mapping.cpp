@@ -63,7 +63,7 @@ void RoundTrip(const CombinationRecord* record)
 // does not depend on the records, and long files are slow to run).
 void WriteFile(const std::uint8_t* data, std::size_t size)
 {
-    std::vector<char>& file = Fake.files[g_path].bytes;
+    std::vector<char>& file = Fake.files[g_path];
     if (size < 2 || data[0] < 0xFE) {
         file.assign(data, data + size);
         return;
