@@ -260,11 +260,6 @@ protected:
         ProgramFile.listTable = [] { ++listings; };
         std::memset(&program, 0, sizeof program);
     }
-    void TearDown() override
-    {
-        MappingReload = nullptr;
-        MappingDirectory::TearDown();
-    }
     // The records of mapping.mp and mapping.mp.bad, by the number in their text.
     std::string RecordsOnDisk(const char* name = "mapping.mp")
     {

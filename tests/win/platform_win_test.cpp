@@ -135,25 +135,3 @@ TEST(Win32Platform, SaveAndLoadBesideTheProgram)
     MappingReload = nullptr;
     Remove(mapping);
 }
-
-TEST(Win32Platform, PathsHoldLettersOutsideTheCodePage)
-{
-    // "Łódź Zażółć" in UTF-8: most of it has no place in a Western code page.
-    const std::string folder = ProgramDirectory() + "\xC5\x81\xC3\xB3" "d\xC5\xBA Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87";
-    wchar_t wide[1024];
-    ASSERT_NE(0, MultiByteToWideChar(CP_UTF8, 0, folder.c_str(), -1, wide, 1024));
-    CreateDirectoryW(wide, nullptr);
-    const std::string mapping = folder + "\\mapping.mp";
-    static CombinationTable table;
-    std::memset(&table, 0, sizeof table);
-    table.count = 1;
-    table.records[0].action = BlockKey;
-    ASSERT_TRUE(WriteMappingFileAt(mapping.c_str(), &table));
-    ASSERT_TRUE(WriteMappingFileAt(mapping.c_str(), &table)) << "a second save replaces the first";
-    static CombinationTable loaded;
-    std::memset(&loaded, 0, sizeof loaded);
-    EXPECT_EQ(MappingLoaded, ReadMappingFileAt(mapping.c_str(), &loaded, nullptr, false, nullptr));
-    EXPECT_EQ(1, loaded.count);
-    EXPECT_TRUE(OsDeleteFile(mapping.c_str()));
-    RemoveDirectoryW(wide);
-}
