@@ -7,13 +7,9 @@
 KeyMask MaskOfKeys(const BYTE* keys)
 {
     KeyMask mask = {{0, 0, 0, 0}};
-    for (int code = 0; code < KeyCount; code += 8) {
-        if (EightKeysUp(keys + code))
-            continue;
-        for (int k = code; k < code + 8; ++k)
-            if (keys[k] & KeyDown)
-                MaskSet(mask, k);
-    }
+    for (int code = 0; code < KeyCount; ++code)
+        if (keys[code] & KeyDown)
+            MaskSet(mask, code);
     return mask;
 }
 
@@ -70,8 +66,6 @@ void BuildMatchIndex(MatchIndex* index, CombinationTable* table)
         if (record.action == ChangeKey)
             slot->firstChangeKey = at;
         bool single = record.action == ChangeKey && IsSingleKey(record.keys);
-        if (record.action != BlockKey && !single)
-            continue;
         for (int code = 0; code < KeyCount; ++code) {
             if (!record.keys[code])
                 continue;
