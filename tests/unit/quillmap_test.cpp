@@ -75,6 +75,14 @@ CombinationRecord RandomRecord(std::mt19937* random)
         int length = byte(*random) % 3 == 0 ? PayloadSize - 1 : byte(*random);
         for (int i = 0; i < length; ++i)
             r.payload[i] = static_cast<char>(1 + byte(*random) % 255);
+        if (r.action == GoToUrl) { // the chooser stores web addresses only
+            std::memcpy(r.payload, "http://", 7);
+            for (int i = 7; i < length; ++i) {
+                unsigned char c = static_cast<unsigned char>(r.payload[i]);
+                if (c <= ' ' || c == '"' || c == 0x7F)
+                    r.payload[i] = 'u';
+            }
+        }
     }
     return r;
 }
@@ -162,6 +170,7 @@ TEST_F(Quillmap, ImportReportsEachErrorWithItsLineAndWritesNothing)
         {"A block now\n", ":1: unexpected text after the action: now"},
         {"#300 block\n", ":1: unknown key name: #300"},
         {std::string("A block\nB text \"a\0b\"\n", 21), ":2: the line holds a 0 byte"},
+        {"A url \"http://x\"\nB url \"file:///C:/x.exe\"\n", ":2: url: Quillon opens only an http:// or https:// address"},
     };
     Write(FileOf(1));
     const std::vector<char> before = Read();
@@ -205,7 +214,8 @@ TEST_F(Quillmap, CheckNamesEveryFaultWithItsRecord)
         {"A+B block\n", 1, "BlockKey of several keys"},
         {"A change #0\n", 1, "ChangeKey target 0"},
         {"A change Power/Wake\n", 1, "ChangeKey target 255"},
-        {"A text \"a\"\nA url \"b\"\n", 2, "record 1 has the same keys"},
+        {"A text \"a\"\nA url \"http://b\"\n", 2, "record 1 has the same keys"},
+        {"A url \"ftp://b\"\n", 1, "url: Quillon opens only"},
         {"A text \"a\"\nA change B\n", 1, "record 2 has the same keys"}, // the first pass wins
         {"A block\nA change B\n", 2, "record 1 has the same keys"},
     };
