@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "editor.h"
+#include "endrequest.h"
 #include "keynames.h"
 #include "maindialog.h"
 #include "mappingwriter.h"
@@ -139,6 +140,7 @@ bool InitShell(HINSTANCE instance)
 
     if (!MainWindow)
         return false;
+    StartEndRequestWatch(MainWindow);
     ShowWindow(MainWindow, SW_HIDE);
     UpdateWindow(MainWindow);
 
