@@ -1,8 +1,11 @@
-# Fails unless BINARY exports exactly the eight entry points by their bare names.
+# Fails unless BINARY exports exactly the eight entry points by their bare
+# names and is hardened.
+include(${CMAKE_CURRENT_LIST_DIR}/check-hardening.cmake)
 execute_process(COMMAND ${OBJDUMP} -p ${BINARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${BINARY}")
 endif()
+quillon_check_hardening(${OBJDUMP} ${BINARY} "${dump}")
 string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n([^\n]+\n)*" table "${dump}")
 set(expected ForceReloadKeysFromDisk GetHookCallCount KeyRemapProc ResetKeysState
              SetLastCombBuffer SetLastCombWindow SetListBox SetSendLastComb)

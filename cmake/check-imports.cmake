@@ -1,11 +1,17 @@
-# Fails unless BINARY is a GUI-subsystem program that imports system DLLs only.
+# Fails unless BINARY is a program of SUBSYSTEM (2 GUI, the default; 3
+# console) that imports system DLLs only and is hardened.
+include(${CMAKE_CURRENT_LIST_DIR}/check-hardening.cmake)
+if(NOT SUBSYSTEM)
+  set(SUBSYSTEM 2)
+endif()
 execute_process(COMMAND ${OBJDUMP} -p ${BINARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${BINARY}")
 endif()
-if(NOT dump MATCHES "Subsystem[ \t]+00000002")
-  message(FATAL_ERROR "${BINARY} is not a GUI-subsystem program")
+if(NOT dump MATCHES "Subsystem[ \t]+0000000${SUBSYSTEM}")
+  message(FATAL_ERROR "${BINARY} is not a program of subsystem ${SUBSYSTEM}")
 endif()
+quillon_check_hardening(${OBJDUMP} ${BINARY} "${dump}")
 set(system advapi32 comctl32 comdlg32 gdi32 kernel32 msvcrt ole32 oleaut32 shell32 user32 uxtheme
            wtsapi32 shlwapi version winmm imm32)
 string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
