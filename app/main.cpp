@@ -22,8 +22,6 @@ HWND MainWindow;
 HMODULE HookLibrary;
 char EnabledTitle[1024];
 char DisabledTitle[1024];
-HICON ApplicationIcon;
-HICON DisabledIcon;
 
 namespace {
 
@@ -100,9 +98,6 @@ void RegisterMainWindowClass(HINSTANCE instance)
 bool InitShell(HINSTANCE instance)
 {
     AppInstance = instance;
-    ApplicationIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON));
-    DisabledIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_DISABLED_ICON));
-
     // WM_CREATE loads the library, binds KeyRemapProc, hooks and adds the tray icon.
     MainWindow = CreateWindowExA(0, Startup.className, Startup.windowTitle, WS_OVERLAPPEDWINDOW, 10,
                                  10, 1000, 500, nullptr, nullptr, instance, nullptr);

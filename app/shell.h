@@ -21,8 +21,6 @@ extern HWND MainWindow;
 extern HMODULE HookLibrary;
 extern char EnabledTitle[1024];
 extern char DisabledTitle[1024];
-extern HICON ApplicationIcon; // icon 2
-extern HICON DisabledIcon;    // icon 134
 
 #ifdef _WIN32
 // The remapping switch: 1 = on (hook installed), 0 = off.
