@@ -71,18 +71,12 @@ CombinationRecord RandomRecord(std::mt19937* random)
         r.payload[TargetByte] = static_cast<char>(byte(*random));
         for (int i = CtrlByte; i <= ShiftByte; ++i)
             r.payload[i] = static_cast<char>(byte(*random) % 2);
+    } else if (r.action == GoToUrl) { // the chooser stores web addresses only
+        std::snprintf(r.payload, sizeof r.payload, "https://example.test/%d", byte(*random));
     } else if (r.action != DisableCombination && r.action != BlockKey) {
         int length = byte(*random) % 3 == 0 ? PayloadSize - 1 : byte(*random);
         for (int i = 0; i < length; ++i)
             r.payload[i] = static_cast<char>(1 + byte(*random) % 255);
-        if (r.action == GoToUrl) { // the chooser stores web addresses only
-            std::memcpy(r.payload, "http://", 7);
-            for (int i = 7; i < length; ++i) {
-                unsigned char c = static_cast<unsigned char>(r.payload[i]);
-                if (c <= ' ' || c == '"' || c == 0x7F)
-                    r.payload[i] = 'u';
-            }
-        }
     }
     return r;
 }

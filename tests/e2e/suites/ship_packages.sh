@@ -67,32 +67,26 @@ case_install_and_start() {
     e2e_pass
 }
 
-# Starts the Quillon of $1 with its tray icon shown; the recorder keeps the
-# tray's desktop open after Quillon has gone.
-pk_start_in_tray() {
-    pk_start "$1" && e2e_start_recorder || return 1
-    wait_for 10 q_tray_is 1 || { e2e_fail "no tray icon"; return 1; }
-}
-# Asked to end, Quillon ended as its Exit does (exit code 0, its tray icon
-# removed), not forced (exit code 9).
+# The Quillon of $1 in the tray; the recorder keeps the tray's desktop once it has gone.
+pk_start_in_tray() { pk_start "$1" && e2e_start_recorder && wait_for 10 q_tray_is 1; }
+# Asked to end, it ended as its Exit does (0, tray icon removed), not forced (9).
 pk_ended_gently() {
-    wait_gone 20 "$Q_PID" || { e2e_fail "Quillon still runs"; return 1; }
-    wait "$Q_PID"
-    local code=$?
-    [ "$code" = 0 ] || { e2e_fail "Quillon ended with exit code $code"; return 1; }
-    q_tray_is 0 || { e2e_fail "Quillon's tray icon stayed"; return 1; }
+    Q_CODE=running
+    wait_gone 20 "$Q_PID" && { wait "$Q_PID"; Q_CODE=$?; } && [ "$Q_CODE" = 0 ] && q_tray_is 0 ||
+        { e2e_fail "Quillon: exit code $Q_CODE, tray icon $(ui trayhas "$Q_MAIN")"; return 1; }
 }
 
 case_reinstall() {
     e2e_case "installing over a running Quillon ends it gently, replaces the files and keeps mapping.mp"
-    pk_start_in_tray "$Inst" || return
+    pk_start_in_tray "$Inst" || { e2e_fail "no Quillon in the tray"; return; }
     cp "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before"
     touch -d 2001-01-01 "$Inst/Quillon.exe" "$Inst/Quillhook.dll" "$Inst/quillmap.exe"
     # The B that Quillon holds down for a held A is let go when it ends.
-    e2e_keys down a && wait_for 10 e2e_got '^WM_KEYDOWN vk=66 ' || { e2e_keys up a; e2e_fail "A gave no B"; return; }
-    pk_run "$Setup" /S || { e2e_keys up a; return; }
-    pk_ended_gently && wait_for 10 e2e_got '^WM_KEYUP vk=66 ' || { e2e_keys up a; e2e_fail "B stays down"; return; }
+    e2e_keys down a && wait_for 10 e2e_got '^WM_KEYDOWN vk=66 ' && pk_run "$Setup" /S && pk_ended_gently &&
+        wait_for 10 e2e_got '^WM_KEYUP vk=66 '
+    local held=$?
     e2e_keys up a
+    [ "$held" = 0 ] || { e2e_fail "A held: B was not pressed, or not let go as Quillon ended"; return; }
     [ "$(find "$Inst" -type f -iname 'Quill*' -newermt 2002-01-01 | wc -l)" = 3 ] || { e2e_fail "files not replaced"; return; }
     cmp "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before" || { e2e_fail "mapping.mp changed"; return; }
     e2e_pass
@@ -101,7 +95,7 @@ case_reinstall() {
 pk_removed() { [ -z "$(ls "$Inst"/{Quillon.exe,Quillhook.dll,quillmap.exe,README.txt,Uninstall.exe} "$Shortcut" 2>/dev/null)$(pk_entry DisplayName)" ]; }
 case_uninstall() {
     e2e_case "a silent uninstall ends Quillon gently, removes it and its autorun value and keeps the key combinations"
-    pk_start_in_tray "$Inst" && wait_for 10 q_autorun_set || { e2e_fail "no running Quillon with its autorun value"; return; }
+    pk_start_in_tray "$Inst" && wait_for 10 q_autorun_set || { e2e_fail "no Quillon in the tray with its autorun value"; return; }
     cp "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before"
     echo damaged >"$Inst/mapping.mp.bad"
     # It goes on from a copy of itself in the temporary folder.

@@ -25,7 +25,7 @@
 //                                 longest row text (LVM_GETSTRINGWIDTH) and its padding
 //                                 (12 pixels at 96 DPI); 0 when every column fits
 //   dpi HWND                      "dpi=N awareness=A" of the window (A: 0 unaware,
-//                                 1 system, 2 per monitor; -1 unknown)
+//                                 1 system, 2 per monitor)
 //   select HWND ID ROWS           selects exactly the rows (comma list, "" = none) of list view ID
 //   style HWND [ID]               window style and extended style in hex
 //   rect HWND [ID]                screen rectangle: left top right bottom
@@ -36,6 +36,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -217,65 +218,29 @@ int Select(HWND list, const char* rows)
     return ok ? 0 : 1;
 }
 
-// The width the list view measures for `text` in its own font.
-int RemoteStringWidth(HWND list, const RemoteBlock* block, const char* text)
+// Per column, the longest row text as the list view measures it in its own
+// font, and its margins (12 pixels at 96 DPI).
+int ColumnsFit(HWND list)
 {
-    SIZE_T moved = 0;
-    if (!WriteProcessMemory(block->process, block->base, text, std::strlen(text) + 1, &moved))
-        return -1;
-    return static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(block->base)));
-}
-
-int ColumnsFit(HWND list, UINT dpi)
-{
-    if (!list)
-        return 1;
     RemoteBlock block = {};
-    if (!OpenRemote(list, sizeof(LVITEMA) + TextSize, &block)) {
-        CloseRemote(&block);
-        return 1;
-    }
     int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    int padding = MulDiv(12, static_cast<int>(dpi), 96);
-    bool fit = rows > 0;
+    bool fit = list && OpenRemote(list, sizeof(LVITEMA) + TextSize, &block) && rows > 0;
     static char text[TextSize];
-    for (int column = 0; column < 2; ++column) {
+    for (int column = 0; fit && column < 2; ++column) {
         int needed = 0;
-        for (int row = 0; row < rows; ++row) {
-            int width = RemoteItemText(list, &block, row, column, text, TextSize) ? RemoteStringWidth(list, &block, text) : -1;
-            needed = width < 0 || needed < 0 ? -1 : (width + padding > needed ? width + padding : needed);
+        for (int row = 0; fit && row < rows; ++row) {
+            SIZE_T moved = 0;
+            fit = RemoteItemText(list, &block, row, column, text, TextSize) &&
+                  WriteProcessMemory(block.process, block.base, text, std::strlen(text) + 1, &moved);
+            int width = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(block.base)));
+            needed = std::max(needed, width + MulDiv(12, static_cast<int>(GetDpiForWindow(list)), 96));
         }
         int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
         std::printf("%d %d %d\n", column, width, needed);
-        fit = fit && needed >= 0 && width >= needed;
+        fit = fit && width >= needed;
     }
     CloseRemote(&block);
     return fit ? 0 : 1;
-}
-
-typedef UINT(WINAPI* GetDpiForWindowFn)(HWND);
-typedef DPI_AWARENESS_CONTEXT(WINAPI* GetWindowDpiAwarenessContextFn)(HWND);
-typedef DPI_AWARENESS(WINAPI* GetAwarenessFromDpiAwarenessContextFn)(DPI_AWARENESS_CONTEXT);
-
-template <typename Fn> Fn User32(const char* name)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
-}
-
-UINT DpiOf(HWND window)
-{
-    GetDpiForWindowFn dpiFor = User32<GetDpiForWindowFn>("GetDpiForWindow");
-    return dpiFor ? dpiFor(window) : 96;
-}
-
-int Awareness(HWND window)
-{
-    GetWindowDpiAwarenessContextFn contextOf = User32<GetWindowDpiAwarenessContextFn>("GetWindowDpiAwarenessContext");
-    GetAwarenessFromDpiAwarenessContextFn awarenessOf =
-        User32<GetAwarenessFromDpiAwarenessContextFn>("GetAwarenessFromDpiAwarenessContext");
-    if (!contextOf || !awarenessOf)
-        return -1;
-    return static_cast<int>(awarenessOf(contextOf(window)));
 }
 
 NOTIFYICONDATAA TrayRecord(HWND window)
@@ -437,9 +402,11 @@ int main(int argc, char** argv)
         return 0;
     }
     if (!std::strcmp(command, "colfits") && args == 2)
-        return ColumnsFit(Target(argc, argv, 2), DpiOf(Window(argv[2])));
+        return ColumnsFit(Target(argc, argv, 2));
     if (!std::strcmp(command, "dpi") && args == 1) {
-        std::printf("dpi=%u awareness=%d\n", DpiOf(Window(argv[2])), Awareness(Window(argv[2])));
+        HWND window = Window(argv[2]);
+        std::printf("dpi=%u awareness=%d\n", GetDpiForWindow(window),
+                    static_cast<int>(GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window))));
         return 0;
     }
     if (!std::strcmp(command, "select") && args == 3)
