@@ -201,12 +201,10 @@ TEST(WebAddress, OwnSchemesPortsAndWhatOpens)
         std::size_t scheme;
         bool web;
     } cases[] = {
-        {"https://example.test/x", 5, true}, {"HTTP://EXAMPLE.TEST", 4, true}, {"hTTpS:x", 5, true},
-        {"example.org", 0, false},           {"localhost:8080/x", 0, false},   {"example.test:8080", 0, false},
-        {"localhost:8080?q", 0, false},      {"host:80x", 4, false},           {"1http://x", 0, false},
-        {"file:///C:/x.exe", 4, false},      {"C:\\x.exe", 1, false},          {"ftp://example.test", 3, false},
-        {"httpx://x", 5, false},             {"https", 0, false},              {"", 0, false},
-        {"http://a b", 4, false},            {"http://a\tb", 4, false},        {"https://x\" --flag", 5, false},
+        {"https://example.test/x", 5, true}, {"HTTP://EXAMPLE.TEST", 4, true}, {"example.org", 0, false},
+        {"localhost:8080/x", 0, false},      {"example.test:8080", 0, false},   {"host:80x", 4, false},
+        {"file:///C:/x.exe", 4, false},      {"C:\\x.exe", 1, false},          {"httpx://x", 5, false},
+        {"", 0, false},                      {"http://a b", 4, false},          {"https://x\" --flag", 5, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.scheme, AddressSchemeLength(c.address)) << c.address;

@@ -105,13 +105,12 @@ case_url_gets_scheme() {
     ui select "$MAIN" 1016 0 >/dev/null && click "$MAIN" 1032
     wait_dialog CHOOSER "$CHOOSER_TITLE" || { e2e_fail "Edit did not open dialog 130"; return; }
     uie settext "$CHOOSER" 1014 'file:///C:/windows/notepad.exe' >/dev/null && click "$CHOOSER" 1
-    wait_dialog REFUSAL "Go to URL:" || { e2e_fail "Finish stored a file as an address"; return; }
-    ui text "$REFUSAL" 65535 | grep -qF '"Launch Application:"' || { e2e_fail "the refusal: $(ui text "$REFUSAL" 65535)"; return; }
+    wait_dialog REFUSAL "Go to URL:" && ui text "$REFUSAL" 65535 | grep -qF '"Launch Application:"' ||
+        { e2e_fail "Finish did not refuse a file: $(ui text "${REFUSAL:-0}" 65535)"; return; }
     click "$REFUSAL" 1
-    wait_for 10 dialog_gone "Go to URL:" && dialog_shown "$CHOOSER_TITLE" || { e2e_fail "the chooser did not stay open"; return; }
-    mapping_record_is 0 "keys=85 action=3 payload=b'http://example.org'" || { e2e_fail "stored $(mapping_record 0)"; return; }
+    wait_for 10 dialog_gone "Go to URL:" && dialog_shown "$CHOOSER_TITLE" &&
+        mapping_record_is 0 "keys=85 action=3 payload=b'http://example.org'" || { e2e_fail "closed, or stored $(mapping_record 0)"; return; }
     uie settext "$CHOOSER" 1014 'https://example.test/x' >/dev/null && click "$CHOOSER" 1
-    wait_for 10 dialog_gone "$CHOOSER_TITLE" || { e2e_fail "Finish did not end dialog 130"; return; }
     wait_for 10 mapping_record_is 0 "keys=85 action=3 payload=b'https://example.test/x'" ||
         { e2e_fail "stored $(mapping_record 0)"; return; }
     e2e_pass
