@@ -1,6 +1,6 @@
 #include "dpi.h"
 
-#include "shell.h"
+#include "main.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // The main dialog 131: the switch's state and the list of combinations.
-#include <windows.h>
+#include "maindialog.h"
+
 #include <commctrl.h>
 
 #include <cstring>
@@ -7,11 +8,12 @@
 #include "combinationlist.h"
 #include "dpi.h"
 #include "editor.h"
-#include "maindialog.h"
+#include "hooklibrary.h"
+#include "main.h"
 #include "mappingwriter.h"
+#include "recordtext.h"
+#include "remapping.h"
 #include "resource.h"
-#include "rowtext.h"
-#include "shell.h"
 #include "switchrules.h"
 
 CombinationTable ProgramTable;
@@ -104,6 +106,15 @@ void EndMainDialog(HWND dialog, INT_PTR result)
     MainDialog = nullptr;
 }
 
+// The editor works on PendingCombination, whose keys the library may keep
+// as its capture buffer.
+CombinationEdit PendingEdit(bool isNew)
+{
+    CombinationEdit edit = {&PendingCombination, isNew,
+                            {Library.SetLastCombWindow, Library.SetLastCombBuffer, Library.SetSendLastComb}};
+    return edit;
+}
+
 void OnAddCombination(HWND dialog)
 {
     if (!CanAddCombination(&ProgramTable)) {
@@ -113,7 +124,16 @@ void OnAddCombination(HWND dialog)
                     "Too many key combinations :)", MB_ICONWARNING | MB_OK);
         return;
     }
-    RunAddCombinationWizard(dialog);
+    CombinationEdit edit = PendingEdit(true);
+    if (RunAddCombinationWizard(dialog, &edit) != IDOK)
+        return;
+    // The table may have been reloaded meanwhile: the new record goes after
+    // what it holds now, and its row with it.
+    int row = AppendCombination(&ProgramTable, edit.record);
+    if (row < 0)
+        return;
+    AddCombinationRow(row, &ProgramTable.records[row]);
+    SaveMappingFile(&ProgramTable);
 }
 
 #ifndef BM_SETDONTCLICK
@@ -274,18 +294,16 @@ void EditSelectedCombination()
     if (row < 0 || row >= ProgramTable.count)
         return;
     CombinationRecord* record = &ProgramTable.records[row];
-    std::memcpy(PendingCombination.keys, record->keys, sizeof PendingCombination.keys);
-    PendingCombination.action = record->action;
-    std::memcpy(PendingCombination.payload, record->payload, sizeof PendingCombination.payload);
-    if (RunActionChooser(MainDialog) == IDCANCEL)
+    PendingCombination = *record;
+    CombinationEdit edit = PendingEdit(false);
+    if (RunActionChooser(MainDialog, &edit) == IDCANCEL)
         return;
     // The table may have been reloaded while the chooser was open: the
     // change belongs to the record with these keys only.
-    if (row >= ProgramTable.count ||
-        std::memcmp(record->keys, PendingCombination.keys, sizeof record->keys) != 0)
+    if (row >= ProgramTable.count || std::memcmp(record->keys, edit.record->keys, sizeof record->keys) != 0)
         return;
-    record->action = static_cast<BYTE>(PendingCombination.action & 0xFF);
-    std::memcpy(record->payload, PendingCombination.payload, sizeof record->payload);
+    record->action = edit.record->action;
+    std::memcpy(record->payload, edit.record->payload, sizeof record->payload);
     SendMessageA(CombinationListView, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     AddCombinationRow(row, record);
     SaveMappingFile(&ProgramTable);
@@ -293,8 +311,8 @@ void EditSelectedCombination()
 
 void ReloadCombinationsFromDisk()
 {
-    if (Library.forceReloadKeysFromDisk)
-        Library.forceReloadKeysFromDisk();
+    if (Library.ForceReloadKeysFromDisk)
+        Library.ForceReloadKeysFromDisk();
     // The program holds what the library holds, dialog open or not: a file
     // removed before the dialog next opens loses nothing. The library has
     // already reported a file it could not load whole.

@@ -1,15 +1,18 @@
 // The remapping switch, the tray icon and the autorun value.
-#include <windows.h>
+#include "remapping.h"
+
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
 
 #include "dpi.h"
+#include "hooklibrary.h"
+#include "main.h"
 #include "maindialog.h"
+#include "mappingfile.h"
+#include "programtexts.h"
 #include "resource.h"
-#include "rowtext.h"
-#include "shell.h"
 
 int RemappingEnabled = 1;
 HHOOK HookHandle;
@@ -88,7 +91,7 @@ void InstallHook()
 {
     if (HookHandle)
         return;
-    HookHandle = SetWindowsHookExA(WH_KEYBOARD_LL, Library.keyRemapProc, HookLibrary, 0);
+    HookHandle = SetWindowsHookExA(WH_KEYBOARD_LL, Library.KeyRemapProc, HookLibrary, 0);
     if (!HookHandle) {
         char text[1024];
         std::snprintf(text, sizeof text, "Error setting the hook. Get Last Error: %d ",
@@ -115,7 +118,7 @@ void ReinstallHook()
         return;
     // The new hook goes in first, within one handler: no key event falls
     // between the two, and none reaches both.
-    HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, Library.keyRemapProc, HookLibrary, 0);
+    HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, Library.KeyRemapProc, HookLibrary, 0);
     if (!fresh)
         return;
     // A hook the system has dropped may refuse to be removed; it is gone anyway.
@@ -138,8 +141,8 @@ void DisableRemapping()
     if (RemappingEnabled == 0)
         return;
     // Nothing the library pressed may stay down once it no longer sees the releases.
-    if (Library.resetKeysState)
-        Library.resetKeysState();
+    if (Library.ResetKeysState)
+        Library.ResetKeysState();
     RemoveHook();
     RemappingEnabled = 0;
     ShowRemappingState();

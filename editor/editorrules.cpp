@@ -9,7 +9,7 @@
 #include "webaddress.h"
 
 // Static for the whole run: the library keeps the address of `keys`.
-PendingCombinationRecord PendingCombination;
+CombinationRecord PendingCombination;
 
 namespace {
 
@@ -140,9 +140,9 @@ bool KeyListOffers(int code) {
     return std::strstr(entry, "no-name") == nullptr;
 }
 
-bool HasAnyKey() {
+bool HasAnyKey(const CombinationRecord* record) {
     for (int code = 0; code < KeyCount; ++code) {
-        if (PendingCombination.keys[code] != 0) return true;
+        if (record->keys[code] != 0) return true;
     }
     return false;
 }
@@ -153,22 +153,16 @@ int CaptureDialogFor(int methodResult) {
     return IDD_MOUSE_SELECTION;
 }
 
-bool AddListedKey(const char* entry) {
+bool AddListedKey(CombinationRecord* record, const char* entry) {
     int code = KeyListEntryCode(entry);
     if (code < 0) return false;
-    SetKeyDown(PendingCombination.keys, code);
+    SetKeyDown(record->keys, code);
     return true;
 }
 
-void PrepareNewAction() {
-    PendingCombination.action = NoActionChosen;
-    PendingCombination.payload[0] = '\0';
-}
-
-void CopyPendingInto(CombinationRecord* record) {
-    record->action = static_cast<BYTE>(PendingCombination.action & 0xFF);
-    std::memcpy(record->keys, PendingCombination.keys, sizeof record->keys);
-    std::memcpy(record->payload, PendingCombination.payload, sizeof record->payload);
+void PrepareNewAction(CombinationEdit* edit) {
+    edit->isNew = true;
+    edit->record->payload[0] = '\0';
 }
 
 int ActionOfRadio(int controlId) {
@@ -212,11 +206,12 @@ bool FinishRule(int choice, const char* argumentText) {
     return argumentText != nullptr && argumentText[0] != '\0';
 }
 
-void PrepareActionChooser(const PendingCombinationRecord* pending, ActionChooserOpening* view) {
+void PrepareActionChooser(const CombinationEdit* edit, ActionChooserOpening* view) {
     std::memset(view, 0, sizeof *view);
+    const CombinationRecord* pending = edit->record;
     int action = pending->action;
     std::size_t n = TextLength(pending->payload);
-    if (action == NoActionChosen) {
+    if (edit->isNew) {
         view->currentChoice = DisableCombination;
     } else {
         view->currentChoice = action;
@@ -285,12 +280,15 @@ void ApplyTargetRule(const char* entry, bool ctrl, bool alt, bool shift, char* p
     payload[4] = 0;
 }
 
-void FinishChoice(int choice, const char* argumentText, bool ctrl, bool alt, bool shift) {
-    char* payload = PendingCombination.payload;
-    PendingCombination.action = choice;
+void FinishChoice(CombinationEdit* edit, int choice, const char* argumentText, bool ctrl, bool alt,
+                  bool shift) {
+    CombinationRecord* record = edit->record;
+    char* payload = record->payload;
+    record->action = static_cast<BYTE>(choice & 0xFF);
+    edit->isNew = false;
     // Nothing of an earlier edit stays behind the new argument in the file.
     std::memset(payload, 0, PayloadSize);
-    switch (choice) {
+    switch (record->action) {
     case TypeText:
     case LaunchApplication:
         CopyBounded(payload, PayloadSize, argumentText, PayloadTextMax);

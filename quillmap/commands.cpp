@@ -7,7 +7,7 @@
 #include "mappingwriter.h"
 #include "platform.h"
 #include "reloadnotice.h"
-#include "rowtext.h"
+#include "recordtext.h"
 #include "textform.h"
 #include "webaddress.h"
 

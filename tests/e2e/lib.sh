@@ -38,6 +38,11 @@
 #   e2e_binary NAME       path of a built Windows binary in the cross build ('' if none)
 #   e2e_tool NAME         path of a native tool (xkeys)
 #   e2e_winpath PATH      the Wine (Z:) name of a Unix path
+# The build's quillonversion.h:
+#   e2e_define NAME       the text of its "#define NAME "text"" line
+#   E2E_VERSION           the version (1.2.21), E2E_ENABLED_TITLE the program's
+#                         title with it ("Quillon - 1.2 (Build 21)")
+#   E2E_MAIN_CLASS, E2E_MAIN_TITLE  class and title of the hidden main window
 #   e2e_wine NAME ARGS..  starts $E2E_WORK/NAME (or NAME itself when it holds a
 #                         /) in the background under Wine, in its own dir;
 #                         output in $E2E_CASE_DIR/<name>.out; sets E2E_LAST_PID
@@ -161,6 +166,14 @@ e2e_tool() {
     }
     printf '%s\n' "$path"
 }
+
+e2e_define() {
+    sed -n "s/^#define $1 \"\(.*\)\"\$/\1/p" "$QUILLON_CROSS_BUILD/generated/quillonversion.h" 2>/dev/null
+}
+E2E_VERSION=$(e2e_define QUILLON_VERSION_TEXT)
+E2E_ENABLED_TITLE="Quillon - ${E2E_VERSION%.*} (Build ${E2E_VERSION##*.})"
+E2E_MAIN_CLASS=$(e2e_define QUILLON_WINDOW_CLASS)
+E2E_MAIN_TITLE=$(e2e_define QUILLON_WINDOW_TITLE)
 
 e2e_winpath() {
     local path=$1

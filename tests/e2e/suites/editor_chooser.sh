@@ -271,7 +271,7 @@ case_about_box() {
     e2e_case "the Help menu's About opens the About box, and OK closes it"
     start_quillon || return
     local window
-    window=$(ui find LATCHET Latchet) || { e2e_fail "no main window"; return; }
+    window=$(ui find "$E2E_MAIN_CLASS" "$E2E_MAIN_TITLE") || { e2e_fail "no main window"; return; }
     ui post "$window" 0x111 104 0 >/dev/null
     wait_dialog ABOUT "About" || { e2e_fail "no About box"; return; }
     children_of "$ABOUT" | grep -qxF -- "-1${tab}Static${tab}\"Latchet Version 1.0\"" ||

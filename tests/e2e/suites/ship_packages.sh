@@ -8,7 +8,7 @@ set -u
 # No menu entries on the host for the installer's shortcut.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 
-Version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$QUILLON_CROSS_BUILD/CMakeCache.txt")
+Version=$E2E_VERSION
 Setup=$QUILLON_CROSS_BUILD/packages/Quillon-$Version-win64-setup.exe
 Zip=$QUILLON_CROSS_BUILD/packages/Quillon-$Version-win64.zip
 UninstallKey='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillon'
