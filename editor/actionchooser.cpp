@@ -95,6 +95,12 @@ void End(HWND dialog, INT_PTR result) {
 
 void Finish(HWND dialog, CombinationEdit* edit) {
     ReadArgument(dialog, Chooser.argument, PayloadSize);
+    const char* refusal = Chooser.currentChoice == GoToUrl ? UrlRefusal(Chooser.argument) : nullptr;
+    if (refusal != nullptr) {
+        // The dialog stays open with the text as entered.
+        MessageBoxA(dialog, refusal, UrlRefusalCaption, MB_ICONWARNING | MB_OK);
+        return;
+    }
     FinishChoice(edit, Chooser.currentChoice, Chooser.argument, Checked(dialog, IDC_WITH_CTRL),
                  Checked(dialog, IDC_WITH_ALT), Checked(dialog, IDC_WITH_SHIFT));
     End(dialog, IDOK);
