@@ -1,14 +1,19 @@
 // The remapping switch, the tray icon and the autorun value.
-#include <windows.h>
+#include "remapping.h"
+
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "dpi.h"
+#include "hooklibrary.h"
+#include "main.h"
 #include "maindialog.h"
+#include "mappingfile.h"
+#include "platform.h"
+#include "programtexts.h"
 #include "resource.h"
-#include "rowtext.h"
-#include "shell.h"
 
 int RemappingEnabled = 1;
 HHOOK HookHandle;
@@ -17,6 +22,7 @@ namespace {
 
 const char* const RunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const AutorunValueName = "QuillonStarup";
+const wchar_t* const AutorunValueNameW = L"QuillonStarup";
 
 // The first version of the notify-icon record: 88 bytes in a 32-bit build,
 // 104 in a 64-bit one (wider handles).
@@ -31,12 +37,29 @@ NOTIFYICONDATAA TrayRecord(UINT flags)
     return record;
 }
 
+// The tray's icons at the size that it asks for, loaded whenever the tray
+// icon is added: a restarted shell may ask for another.
+struct TrayIcons {
+    HICON enabled;  // icon 137
+    HICON disabled; // icon 139
+};
+TrayIcons Tray;
+
+void LoadTrayIcons()
+{
+    if (Tray.enabled)
+        DestroyIcon(Tray.enabled);
+    if (Tray.disabled)
+        DestroyIcon(Tray.disabled);
+    Tray.enabled = LoadSmallIcon(IDI_TRAY_ENABLED);
+    Tray.disabled = LoadSmallIcon(IDI_TRAY_DISABLED);
+}
+
 void NotifyTray(DWORD operation)
 {
     NOTIFYICONDATAA record = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP);
     record.uCallbackMessage = TRAY_CALLBACK_MESSAGE;
-    int icon = RemappingEnabled ? IDI_TRAY_ENABLED : IDI_TRAY_DISABLED;
-    record.hIcon = LoadIconA(AppInstance, MAKEINTRESOURCEA(icon));
+    record.hIcon = RemappingEnabled ? Tray.enabled : Tray.disabled;
     CutTrayTip(RemappingEnabled ? EnabledTitle : DisabledTitle, record.szTip);
     Shell_NotifyIconA(operation, &record);
 }
@@ -56,6 +79,7 @@ HKEY OpenRunKey()
 
 void AddTrayIcon()
 {
+    LoadTrayIcons();
     NotifyTray(NIM_ADD);
 }
 
@@ -69,7 +93,7 @@ void InstallHook()
 {
     if (HookHandle)
         return;
-    HookHandle = SetWindowsHookExA(WH_KEYBOARD_LL, Library.keyRemapProc, HookLibrary, 0);
+    HookHandle = SetWindowsHookExA(WH_KEYBOARD_LL, Library.KeyRemapProc, HookLibrary, 0);
     if (!HookHandle) {
         char text[1024];
         std::snprintf(text, sizeof text, "Error setting the hook. Get Last Error: %d ",
@@ -96,7 +120,7 @@ void ReinstallHook()
         return;
     // The new hook goes in first, within one handler: no key event falls
     // between the two, and none reaches both.
-    HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, Library.keyRemapProc, HookLibrary, 0);
+    HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, Library.KeyRemapProc, HookLibrary, 0);
     if (!fresh)
         return;
     // A hook the system has dropped may refuse to be removed; it is gone anyway.
@@ -119,8 +143,8 @@ void DisableRemapping()
     if (RemappingEnabled == 0)
         return;
     // Nothing the library pressed may stay down once it no longer sees the releases.
-    if (Library.resetKeysState)
-        Library.resetKeysState();
+    if (Library.ResetKeysState)
+        Library.ResetKeysState();
     RemoveHook();
     RemappingEnabled = 0;
     ShowRemappingState();
@@ -131,9 +155,9 @@ void QuotedProgramPath(char* buffer, DWORD size)
 {
     if (size == 0)
         return;
+    // UTF-8: the folder may hold letters outside the ANSI code page.
     char path[PathBufferSize];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    path[length < sizeof path ? length : sizeof path - 1] = '\0';
+    OsExecutablePath(path, sizeof path);
     QuotePath(path, buffer, size);
 }
 
@@ -147,8 +171,13 @@ void RegisterAutorun()
     char value[PathBufferSize];
     QuotedProgramPath(value, sizeof value);
     AppendAutorunSwitch(value, sizeof value);
-    LONG result = RegSetValueExA(key, AutorunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                                 static_cast<DWORD>(std::strlen(value) + 1));
+    // Stored wide, so that the system can start the program from any folder.
+    wchar_t wide[PathBufferSize];
+    LONG result = ERROR_INVALID_DATA;
+    int length = MultiByteToWideChar(CP_UTF8, 0, value, -1, wide, PathBufferSize);
+    if (length > 0)
+        result = RegSetValueExW(key, AutorunValueNameW, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide),
+                                static_cast<DWORD>(length * sizeof(wchar_t)));
     RegCloseKey(key);
     if (result != ERROR_SUCCESS)
         MessageBoxA(nullptr, "Failed to Set Load on Startup for the Quillon", "Error",

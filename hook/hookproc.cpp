@@ -9,6 +9,7 @@
 #include "quillhook.h"
 #include "systemkeys.h"
 #include "typingqueue.h"
+#include "webaddress.h"
 
 HookState Hook;
 std::atomic<DWORD> HookCallCount;
@@ -102,9 +103,15 @@ void PerformAction(KeyBatch* out, const CombinationRecord& record, bool down)
         }
         break;
     case LaunchApplication:
-    case GoToUrl:
         if (!down)
             QueueLaunch(record.payload, PayloadSize);
+        break;
+    case GoToUrl:
+        // Web pages only: an "address" from a shared file must not start a program.
+        if (!down && IsWebAddress(record.payload))
+            QueueLaunch(record.payload, PayloadSize);
+        else if (!down)
+            OsMessageBeep(MB_ICONASTERISK);
         break;
     case ChangeKey:
         if (down)

@@ -5,7 +5,7 @@
 EDITOR_UIDRIVER=$QUILLON_CROSS_BUILD/tests/e2e/uidriver.exe
 EDITOR_UIEDIT=$QUILLON_CROSS_BUILD/tests/e2e/uiedit.exe
 
-MAIN_TITLE="Quillon - 1.2 (Build 21)"
+MAIN_TITLE=$E2E_ENABLED_TITLE
 METHOD_TITLE="How do you want to select the key/key combination?"
 TYPING_TITLE="Type in the Key or Key Combination"
 MOUSE_TITLE="Use your mouse to select the Key or Key Combination"

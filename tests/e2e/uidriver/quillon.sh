@@ -18,8 +18,8 @@
 #   q_rows                the main dialog's rows, "keys<TAB>function" each
 #   q_records FILE        the number of 3257-byte records in FILE
 
-EnabledTitle="Quillon - 1.2 (Build 21)"
-DisabledTitle="Quillon - 1.2 (Build 21)- DISABLED!!"
+EnabledTitle=$E2E_ENABLED_TITLE
+DisabledTitle="$E2E_ENABLED_TITLE- DISABLED!!"
 RunKey='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 
 Q_UIDRIVER=$(e2e_binary uidriver.exe)
@@ -71,7 +71,7 @@ q_require() {
     [ -f "$E2E_WORK/Quillon.exe" ] || { e2e_fail "Quillon.exe is not built"; return 1; }
 }
 
-q_find_main() { Q_MAIN=$(ui find LATCHET Latchet) && [ -n "$Q_MAIN" ]; }
+q_find_main() { Q_MAIN=$(ui find "$E2E_MAIN_CLASS" "$E2E_MAIN_TITLE") && [ -n "$Q_MAIN" ]; }
 
 q_start() {
     q_require || return 1

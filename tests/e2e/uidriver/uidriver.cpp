@@ -21,16 +21,25 @@
 //   traydelete HWND               removes tray icon 110 of HWND from the shell
 //   rows HWND ID                  rows of list view ID, one "col0<TAB>col1" line each
 //   colwidth HWND ID COLUMN       width in pixels of a column of list view ID
+//   colfits HWND ID               per column of list view ID: "COLUMN WIDTH NEEDED", the
+//                                 longest row text (LVM_GETSTRINGWIDTH) and its padding
+//                                 (12 pixels at 96 DPI); 0 when every column fits
+//   dpi HWND                      "dpi=N awareness=A" of the window (A: 0 unaware,
+//                                 1 system, 2 per monitor)
 //   select HWND ID ROWS           selects exactly the rows (comma list, "" = none) of list view ID
 //   style HWND [ID]               window style and extended style in hex
 //   rect HWND [ID]                screen rectangle: left top right bottom
 //   version FILE                  a file's version resource: "fixed F.F.F.F P.P.P.P",
 //                                 "translation LLLL CCCC", then "Name=value" per string
 //   focus HWND                    control id of the focus in HWND's thread (0: none or not a control)
+//   autorun                       the value "QuillonStarup" of HKCU's Run key, as UTF-8
+//   hold FILE READY               opens FILE sharing nothing, writes READY, and holds FILE
+//                                 until READY is removed
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -212,6 +221,31 @@ int Select(HWND list, const char* rows)
     return ok ? 0 : 1;
 }
 
+// Per column, the longest row text as the list view measures it in its own
+// font, and its margins (12 pixels at 96 DPI).
+int ColumnsFit(HWND list)
+{
+    RemoteBlock block = {};
+    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    bool fit = list && OpenRemote(list, sizeof(LVITEMA) + TextSize, &block) && rows > 0;
+    static char text[TextSize];
+    for (int column = 0; fit && column < 2; ++column) {
+        int needed = 0;
+        for (int row = 0; fit && row < rows; ++row) {
+            SIZE_T moved = 0;
+            fit = RemoteItemText(list, &block, row, column, text, TextSize) &&
+                  WriteProcessMemory(block.process, block.base, text, std::strlen(text) + 1, &moved);
+            int width = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(block.base)));
+            needed = std::max(needed, width + MulDiv(12, static_cast<int>(GetDpiForWindow(list)), 96));
+        }
+        int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+        std::printf("%d %d %d\n", column, width, needed);
+        fit = fit && width >= needed;
+    }
+    CloseRemote(&block);
+    return fit ? 0 : 1;
+}
+
 NOTIFYICONDATAA TrayRecord(HWND window)
 {
     NOTIFYICONDATAA record = {};
@@ -251,6 +285,47 @@ int Version(const char* path)
         if (VerQueryValueA(data, query, reinterpret_cast<void**>(&value), &length) && value)
             std::printf("%s=%s\n", name, value);
     }
+    return 0;
+}
+
+// Prints the autorun value read with the wide call, so that letters outside
+// the ANSI code page survive.
+int Autorun()
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 1;
+    static wchar_t value[TextSize];
+    DWORD size = sizeof value - sizeof value[0];
+    DWORD type = 0;
+    LONG result = RegQueryValueExW(key, L"QuillonStarup", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || type != REG_SZ)
+        return 1;
+    value[size / sizeof value[0]] = 0;
+    static char text[TextSize * 3];
+    if (!WideCharToMultiByte(CP_UTF8, 0, value, -1, text, sizeof text, nullptr, nullptr))
+        return 1;
+    std::printf("%s\n", text);
+    return 0;
+}
+
+// Stands for a backup or sync program that keeps a file open to itself.
+int Hold(const char* file, const char* ready)
+{
+    HANDLE held = CreateFileA(file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE)
+        return 1;
+    HANDLE mark = CreateFileA(ready, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    if (mark == INVALID_HANDLE_VALUE || !WriteFile(mark, "held\n", 5, &written, nullptr))
+        return 1;
+    CloseHandle(mark);
+    while (GetFileAttributesA(ready) != INVALID_FILE_ATTRIBUTES)
+        Sleep(20);
+    CloseHandle(held);
     return 0;
 }
 
@@ -370,6 +445,14 @@ int main(int argc, char** argv)
                                                            static_cast<WPARAM>(Number(argv[4])), 0)));
         return 0;
     }
+    if (!std::strcmp(command, "colfits") && args == 2)
+        return ColumnsFit(Target(argc, argv, 2));
+    if (!std::strcmp(command, "dpi") && args == 1) {
+        HWND window = Window(argv[2]);
+        std::printf("dpi=%u awareness=%d\n", GetDpiForWindow(window),
+                    static_cast<int>(GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window))));
+        return 0;
+    }
     if (!std::strcmp(command, "select") && args == 3)
         return Select(Target(argc, argv, 2), argv[4]);
     if (!std::strcmp(command, "style") && args >= 1) {
@@ -398,5 +481,9 @@ int main(int argc, char** argv)
         std::printf("%d\n", info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
         return 0;
     }
+    if (!std::strcmp(command, "autorun") && args == 0)
+        return Autorun();
+    if (!std::strcmp(command, "hold") && args == 2)
+        return Hold(argv[2], argv[3]);
     return Usage();
 }
