@@ -59,6 +59,10 @@ short OsVkKeyScan(unsigned short character, OsLayout layout);
 // ones that Caps Lock turns.
 bool OsIsCasedLetter(unsigned short character);
 LRESULT OsCallNextHook(int code, WPARAM wParam, LPARAM lParam);
+// UnhookWindowsHookEx (the program's, on Windows). True also when the system
+// has already removed the hook itself, as it does with a low-level hook that
+// once took too long: that handle is no hook any more.
+bool OsRemoveHook(HHOOK hook);
 
 // Windows and the shell.
 HWND OsDesktopWindow();

@@ -116,6 +116,14 @@ LRESULT OsCallNextHook(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+bool OsRemoveHook(HHOOK hook)
+{
+    if (UnhookWindowsHookEx(hook))
+        return true;
+    DWORD error = GetLastError();
+    return error == ERROR_INVALID_HOOK_HANDLE || error == ERROR_INVALID_HANDLE;
+}
+
 HWND OsDesktopWindow() { return GetDesktopWindow(); }
 
 void OsSetWindowText(HWND window, const char* text) { SetWindowTextA(window, text); }

@@ -152,3 +152,19 @@ TEST(Win32Platform, KeysCarryTheirOwnScanCodesAndTextConvertsWhole)
     EXPECT_EQ(3, OsAnsiToUnicode("a\x80z", 3, wide, 8));
     EXPECT_EQ(0x20AC, wide[1]) << "the euro sign of code page 1252";
 }
+
+namespace {
+LRESULT CALLBACK PassOn(int code, WPARAM wParam, LPARAM lParam)
+{
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+} // namespace
+
+TEST(Win32Platform, AHookThatIsGoneAlreadyCountsAsRemoved)
+{
+    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, PassOn, GetModuleHandleA(nullptr), 0);
+    ASSERT_NE(nullptr, hook);
+    EXPECT_TRUE(OsRemoveHook(hook));
+    // As after the system dropped it: the handle is no hook any more.
+    EXPECT_TRUE(OsRemoveHook(hook));
+}
