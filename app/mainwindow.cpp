@@ -135,6 +135,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (Library.resetKeysState)
             Library.resetKeysState();
         RemoveHook();
+        RemovePropA(window, HookInstallsProperty);
         DeleteTrayIcon();
         PostQuitMessage(0);
         return 0;

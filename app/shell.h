@@ -36,6 +36,10 @@ bool InitShell(HINSTANCE instance);
 void BindKeyRemapProc();
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The number of hooks installed so far, kept on MainWindow under this
+// property: other programs can tell from it that the hook was installed again.
+const char* const HookInstallsProperty = "QuillonHookInstalls";
+
 void InstallHook();
 void RemoveHook();
 // While remapping is on: installs a new hook, then removes the old one. If
