@@ -77,6 +77,7 @@
 #   e2e_quillmap ARGS     the native quillmap (README: "Key combinations as text")
 #   e2e_mapping [TEXT]    quillmap import of the text form, from TEXT or stdin,
 #                         into $E2E_WORK/mapping.mp
+#   e2e_mapping_file FILE [TEXT]  the same into FILE
 #   e2e_quoted TEXT       TEXT as a quoted argument of the text form
 # Artifacts:
 #   e2e_screenshot NAME   $E2E_CASE_DIR/NAME.png of the whole display
@@ -333,14 +334,15 @@ e2e_quillmap() {
     "$path" "$@" >/dev/null
 }
 
-e2e_mapping() {
-    local errors=$E2E_CASE_DIR/quillmap.err
-    if [ $# -gt 0 ]; then
-        printf '%s\n' "$1" | e2e_quillmap import - "$E2E_WORK/mapping.mp" 2>"$errors"
+e2e_mapping_file() {
+    local file=$1 errors=$E2E_CASE_DIR/quillmap.err
+    if [ $# -gt 1 ]; then
+        printf '%s\n' "$2" | e2e_quillmap import - "$file" 2>"$errors"
     else
-        e2e_quillmap import - "$E2E_WORK/mapping.mp" 2>"$errors"
+        e2e_quillmap import - "$file" 2>"$errors"
     fi || { e2e_fail "quillmap import failed: $(head -c 300 "$errors")"; return 1; }
 }
+e2e_mapping() { e2e_mapping_file "$E2E_WORK/mapping.mp" "$@"; }
 
 e2e_quoted() {
     local text=${1//\\/\\\\}
