@@ -168,8 +168,7 @@ TEST_F(EditorRules, FinishRuleForEveryChoice)
 {
     const struct {
         int choice;
-        bool empty;
-        bool nonEmpty;
+        bool empty, nonEmpty;
     } table[] = {
         {DisableCombination, true, true}, {TypeText, false, true}, {LaunchApplication, false, true},
         {GoToUrl, false, true},           {ChangeKey, false, true}, {BlockKey, true, true},

@@ -59,12 +59,7 @@ case_url_gets_scheme() {
     wait_for 10 q_text_is "$Q_CHOOSER" 1014 "example.org" ||
         { e2e_fail "the URL field holds '$(ui text "$Q_CHOOSER" 1014)'"; return; }
     wait_for 10 q_enabled_is "$Q_CHOOSER" 1 1 || { e2e_fail "Finish stayed disabled with a URL"; return; }
-    ui click "$Q_CHOOSER" 1
-    q_closed "$ChooserTitle" || return
-    wait_for 10 q_records_are 1 || { e2e_fail "mapping.mp holds $(q_records) records"; return; }
-    q_record_is 0 "keys=85 action=3 payload=b'http://example.org'" || { e2e_fail "stored $(q_record 0)"; return; }
-    q_rows_are "U${tab}Go to URL: http://example.org" || { e2e_fail "rows: $(q_rows)"; return; }
-    e2e_pass
+    q_finish_adds "keys=85 action=3 payload=b'http://example.org'" "U${tab}Go to URL: http://example.org" && e2e_pass
 }
 
 EditMapping='C text "first"
@@ -203,12 +198,7 @@ case_browse_for_application() {
     wait_for 10 q_enabled_is "$Q_CHOOSER" 1 1 || { e2e_fail "Finish stayed disabled with a path"; return; }
     local path
     path=$(ui text "$Q_CHOOSER" 1013)
-    ui click "$Q_CHOOSER" 1
-    q_closed "$ChooserTitle" || return
-    wait_for 10 q_records_are 1 || { e2e_fail "mapping.mp holds $(q_records) records"; return; }
-    q_record_is 0 "keys=78 action=2 payload=b'${path//\\/\\\\}'" || { e2e_fail "stored $(q_record 0)"; return; }
-    q_rows_are "N${tab}Launch Application: $path" || { e2e_fail "rows: $(q_rows)"; return; }
-    e2e_pass
+    q_finish_adds "keys=78 action=2 payload=b'${path//\\/\\\\}'" "N${tab}Launch Application: $path" && e2e_pass
 }
 path_is_notepad() { ui text "$Q_CHOOSER" 1013 | grep -qix 'c:\\windows\\notepad\.exe'; }
 

@@ -112,12 +112,7 @@ case_add_by_mouse() {
     wait_for 10 q_checked_is "$Q_CHOOSER" 1041 1 || { e2e_fail "Shift+ could not be checked"; return; }
     q_choose "$Q_CHOOSER" 1028 "B  (code:66)" || { e2e_fail "no B target entry"; return; }
     wait_for 10 q_enabled_is "$Q_CHOOSER" 1 1 || { e2e_fail "Finish stayed disabled with a target"; return; }
-    ui click "$Q_CHOOSER" 1
-    q_closed "$ChooserTitle" || return
-    wait_for 10 q_records_are 1 || { e2e_fail "mapping.mp holds $(q_records) records"; return; }
-    q_record_is 0 "keys=65 action=4 payload=[66, 0, 0, 1, 0]" || { e2e_fail "stored $(q_record 0)"; return; }
-    q_rows_are "A	Change Key To:  Shift + B" || { e2e_fail "rows: $(q_rows)"; return; }
-    e2e_start_recorder || return
+    q_finish_adds "keys=65 action=4 payload=[66, 0, 0, 1, 0]" "A	Change Key To:  Shift + B" && e2e_start_recorder || return
     e2e_keys tap a || return
     wait_for 10 e2e_typed_is B || { e2e_fail "A typed '$(e2e_typed)', not B"; return; }
     e2e_pass

@@ -45,6 +45,8 @@
 #                         sets Q_METHOD, Q_PICK and Q_CHOOSER (the action chooser)
 #   q_wizard_by_typing TEXT KEYS...  Add, the typing dialog, xkeys KEYS
 #                         captured as TEXT: sets Q_METHOD, Q_TYPING and Q_CHOOSER
+#   q_finish_adds RECORD ROWS  Finish in the chooser: mapping.mp then holds
+#                         that one record (as q_record shows it), the dialog ROWS
 # Files:
 #   q_records [FILE]      records of 3257 bytes in FILE (default mapping.mp of
 #                         the case), "missing" or "broken(SIZE)"
@@ -241,6 +243,14 @@ q_wizard_by_typing() {
         { e2e_fail "captured '$(ui text "$Q_TYPING" 1003)', not '$text'"; return 1; }
     ui click "$Q_TYPING" 1
     q_window Q_CHOOSER "$ChooserTitle"
+}
+
+q_finish_adds() {
+    ui click "$Q_CHOOSER" 1
+    q_closed "$ChooserTitle" || return 1
+    wait_for 10 q_records_are 1 || { e2e_fail "mapping.mp holds $(q_records) records"; return 1; }
+    q_record_is 0 "$1" || { e2e_fail "stored $(q_record 0)"; return 1; }
+    q_rows_are "$2" || { e2e_fail "rows: $(q_rows)"; return 1; }
 }
 
 # --- files ---------------------------------------------------------------------

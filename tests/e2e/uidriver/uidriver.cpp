@@ -224,18 +224,12 @@ int Version(const char* path)
     return 0;
 }
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: uidriver COMMAND ARGS... (see the source's header)\n");
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2)
-        return Usage();
+        return UiUsage("uidriver");
     const char* command = argv[1];
     int args = argc - 2;
     static char text[UiTextSize];
@@ -367,5 +361,5 @@ int main(int argc, char** argv)
         std::printf("%d\n", info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
         return 0;
     }
-    return Usage();
+    return UiUsage("uidriver");
 }

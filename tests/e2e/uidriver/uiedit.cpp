@@ -63,19 +63,12 @@ int ComboItems(HWND combo)
     return 0;
 }
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: uiedit COMMAND ARGS... (see the source's header)\n");
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 3)
-        return Usage();
-    const char* command = argv[1];
+    // Every command names a window: without one, only the usage.
+    const char* command = argc >= 3 ? argv[1] : "";
     if (!std::strcmp(command, "rect") || !std::strcmp(command, "center"))
         return UiPrintRect(UiTarget(argc, argv, 2), command[0] == 'c') ? 0 : 1;
     if (!std::strcmp(command, "comboitems") && argc == 4)
@@ -106,5 +99,5 @@ int main(int argc, char** argv)
         Notify(dialog, id, control, CBN_SELCHANGE);
         return 0;
     }
-    return Usage();
+    return UiUsage("uiedit");
 }

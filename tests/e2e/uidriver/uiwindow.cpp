@@ -42,6 +42,12 @@ LRESULT UiSend(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return static_cast<LRESULT>(result);
 }
 
+int UiUsage(const char* tool)
+{
+    std::fprintf(stderr, "usage: %s COMMAND ARGS... (see the source's header)\n", tool);
+    return 2;
+}
+
 bool UiPrintRect(HWND window, bool middle)
 {
     RECT rect;

@@ -16,5 +16,7 @@ void UiPrintWindow(HWND window);
 bool UiReadText(HWND window, char* text, int size);
 // SendMessageTimeoutA that gives up on a hung window after 5 s; -1 then.
 LRESULT UiSend(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// "usage: TOOL COMMAND ARGS..." on stderr; the exit code 2.
+int UiUsage(const char* tool);
 // The screen rectangle "left top right bottom", or its middle "x y".
 bool UiPrintRect(HWND window, bool middle);
