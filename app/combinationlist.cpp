@@ -34,3 +34,18 @@ int FirstSelectedRow(int rowCount, const RowOps* rows)
             return i;
     return -1;
 }
+
+bool CanAddCombination(const CombinationTable* table)
+{
+    return table->count < MaxCombinations;
+}
+
+int AppendCombination(CombinationTable* table, const CombinationRecord* record)
+{
+    int i = table->count;
+    if (i < 0 || i >= MaxCombinations)
+        return -1;
+    table->records[i] = *record;
+    table->count = i + 1;
+    return i;
+}

@@ -1,4 +1,5 @@
-// The rule that keeps the combination table and the list's rows aligned.
+// The rules of the program's combination table: its rows stay aligned with
+// the list's, and it never holds more than its capacity.
 #pragma once
 
 #include "mappingfile.h"
@@ -17,3 +18,9 @@ int DeleteSelectedRecords(CombinationTable* table, int rowCount, const RowOps* r
 
 // The first selected row, or -1.
 int FirstSelectedRow(int rowCount, const RowOps* rows);
+
+// Whether the table has room for one more combination.
+bool CanAddCombination(const CombinationTable* table);
+// Copies `record` whole to the end of the table; its index, or -1 when the
+// table is full (nothing is written then).
+int AppendCombination(CombinationTable* table, const CombinationRecord* record);

@@ -1,28 +1,28 @@
-// Entry of Quillon.exe: titles, single instance, window class, library
-// binding and the message loop.
-#include <windows.h>
+// Entry of Quillon.exe: titles, single instance, window class, start-up and
+// the message loop.
+#include "main.h"
+
 #include <commctrl.h>
-#include <wtsapi32.h>
 
 #include <cstdio>
 
-#include "editor.h"
+#include "endrequest.h"
+#include "hooklibrary.h"
+#include "instancerule.h"
 #include "keynames.h"
 #include "maindialog.h"
+#include "mainwindow.h"
 #include "mappingwriter.h"
-#include "resource.h"
-#include "rowtext.h"
+#include "programtexts.h"
 #include "rawwatch.h"
-#include "shell.h"
+#include "remapping.h"
+#include "resource.h"
+#include "sessionnotices.h"
 
-LibraryExports Library;
 HINSTANCE AppInstance;
 HWND MainWindow;
-HMODULE HookLibrary;
 char EnabledTitle[1024];
 char DisabledTitle[1024];
-HICON ApplicationIcon;
-HICON DisabledIcon;
 
 namespace {
 
@@ -35,44 +35,16 @@ struct StartupState {
 };
 StartupState Startup;
 
-[[noreturn]] void FailBinding(const char* format, const char* caption)
-{
-    char text[1024];
-    std::snprintf(text, sizeof text, format, static_cast<int>(GetLastError()));
-    MessageBoxA(nullptr, text, caption, MB_ICONERROR | MB_OK);
-    ExitProcess(1);
-}
-
-FARPROC BindExport(const char* name, const char* failureFormat, const char* caption)
-{
-    FARPROC address = GetProcAddress(HookLibrary, name);
-    if (!address)
-        FailBinding(failureFormat, caption);
-    return address;
-}
-
-// GetProcAddress gives a generic pointer; each export has its own type.
-template <typename Fn> Fn BindAs(const char* name, const char* failureFormat)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(
-        BindExport(name, failureFormat, "Can not load DLL function")));
-}
-
 } // namespace
-
-void BindKeyRemapProc()
-{
-    Library.keyRemapProc = reinterpret_cast<KeyRemapProcFn>(reinterpret_cast<void*>(BindExport(
-        "KeyRemapProc", "Error loading the function: %d ", "Error loading function address")));
-}
 
 void EnsureSingleInstance()
 {
     std::snprintf(Startup.instanceName, sizeof Startup.instanceName, "%s%s", "Quillon",
                   "_1234ADFCED1A34_20071026");
     HANDLE mutex = CreateMutexA(nullptr, FALSE, Startup.instanceName);
-    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
+    if (AnotherInstanceRuns(mutex != nullptr, GetLastError())) {
+        if (mutex)
+            CloseHandle(mutex);
         MessageBoxA(nullptr, "Another instance of Quillon is already running", "Error",
                     MB_ICONERROR | MB_OK);
         ExitProcess(1001);
@@ -99,46 +71,31 @@ void RegisterMainWindowClass(HINSTANCE instance)
 bool InitShell(HINSTANCE instance)
 {
     AppInstance = instance;
-    ApplicationIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON));
-    DisabledIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_DISABLED_ICON));
-
-    // WM_CREATE loads the library, binds KeyRemapProc, hooks and adds the tray icon.
+    // WM_CREATE loads the library, binds its exports, hooks and adds the tray icon.
     MainWindow = CreateWindowExA(0, Startup.className, Startup.windowTitle, WS_OVERLAPPEDWINDOW, 10,
                                  10, 1000, 500, nullptr, nullptr, instance, nullptr);
 
     Startup.listBox = CreateWindowExA(0, "LISTBOX", "mylist", 0x50A00040, 0, 0, 900, 400,
                                       MainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(100)),
                                       instance, nullptr);
-    SetListBoxFn setListBox =
-        BindAs<SetListBoxFn>("SetListBox", "Error loading setlistbox. Get Last Error: %d ");
-    setListBox(Startup.listBox);
+    if (Library.SetListBox)
+        Library.SetListBox(Startup.listBox);
     SendMessageA(Startup.listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("testing"));
 
-    Library.setLastCombWindow = BindAs<SetLastCombWindowFn>(
-        "SetLastCombWindow", "Error loading SetLastCombWindow. Get Last Error: %d ");
-    Library.setSendLastComb = BindAs<SetSendLastCombFn>(
-        "SetSendLastComb", "Error loading SetSendLastComb. Get Last Error: %d ");
-    Library.setLastCombBuffer = BindAs<SetLastCombBufferFn>(
-        "SetLastCombBuffer", "Error loading SetLastCombBuffer. Get Last Error: %d ");
-    Library.forceReloadKeysFromDisk = BindAs<ForceReloadKeysFromDiskFn>(
-        "ForceReloadKeysFromDisk", "Error loading ForceReloadKeysFromDisk. Get Last Error: %d ");
-    Library.resetKeysState = BindAs<ResetKeysStateFn>(
-        "ResetKeysState", "Error loading ResetKeysState. Get Last Error: %d ");
-    Library.getHookCallCount = BindAs<GetHookCallCountFn>(
-        "GetHookCallCount", "Error loading GetHookCallCount. Get Last Error: %d ");
     // Every save of the mapping file makes the library read it again.
-    MappingReload = Library.forceReloadKeysFromDisk;
+    MappingReload = Library.ForceReloadKeysFromDisk;
     // The program holds what the library holds from the start, so that a file
     // removed or damaged later loses nothing at the next save. The library
     // has already reported a file it could not load whole.
     LoadMappingFileQuietly(&ProgramTable, nullptr);
 
-    WTSRegisterSessionNotification(MainWindow, NOTIFY_FOR_THIS_SESSION);
+    RegisterSessionNotices(MainWindow);
     // Keys that arrive while the hook is not called tell that the system dropped it.
     StartRawKeyboardWatch();
 
     if (!MainWindow)
         return false;
+    StartEndRequestWatch(MainWindow);
     ShowWindow(MainWindow, SW_HIDE);
     UpdateWindow(MainWindow);
 
@@ -149,6 +106,8 @@ bool InitShell(HINSTANCE instance)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // Before any DLL is loaded at run time.
+    RestrictDllSearch();
     ComposeTitles(EnabledTitle, DisabledTitle, sizeof EnabledTitle);
     InitCommonControls();
     EnsureSingleInstance();

@@ -1,16 +1,19 @@
 // The main dialog 131: the switch's state and the list of combinations.
-#include <windows.h>
+#include "maindialog.h"
+
 #include <commctrl.h>
 
 #include <cstring>
 
 #include "combinationlist.h"
+#include "dpi.h"
 #include "editor.h"
-#include "maindialog.h"
+#include "hooklibrary.h"
+#include "main.h"
 #include "mappingwriter.h"
+#include "recordtext.h"
+#include "remapping.h"
 #include "resource.h"
-#include "rowtext.h"
-#include "shell.h"
 #include "switchrules.h"
 
 CombinationTable ProgramTable;
@@ -23,6 +26,8 @@ struct MainDialogState {
     char keyText[RowTextSize];
     char functionText[RowTextSize];
     int focusWhenLeft; // the control that had the focus when the dialog was last deactivated
+    UINT dpi;          // of the open dialog: its columns and state icons are sized for it
+    HICON stateIcons[2]; // the disabled (icon 134) and the application icon (2), at `dpi`
 };
 MainDialogState Dialog;
 
@@ -67,11 +72,47 @@ void FollowHook(HWND dialog)
     EnableWindow(GetDlgItem(dialog, IDC_ADD_COMBINATION), HookHandle != nullptr);
 }
 
+const int ColumnWidth = 200; // pixels at 96 DPI, each column at least
+
+void ShowStateIcon(HWND dialog)
+{
+    SendMessageA(GetDlgItem(dialog, IDC_STATE_ICON), STM_SETICON,
+                 reinterpret_cast<WPARAM>(Dialog.stateIcons[RemappingEnabled ? 1 : 0]), 0);
+}
+
+// Template dialogs scale by themselves; the list's columns and the icons
+// loaded at a size are the program's to follow.
+void FollowDpi(HWND dialog, UINT dpi)
+{
+    for (int column = 0; Dialog.dpi != 0 && column < 2; ++column) {
+        int width = static_cast<int>(SendMessageA(CombinationListView, LVM_GETCOLUMNWIDTH, column, 0));
+        SendMessageA(CombinationListView, LVM_SETCOLUMNWIDTH, column,
+                     MulDiv(width, static_cast<int>(dpi), static_cast<int>(Dialog.dpi)));
+    }
+    Dialog.dpi = dpi;
+    const int ids[2] = {IDI_DISABLED_ICON, IDI_APPLICATION_ICON};
+    for (int i = 0; i < 2; ++i) {
+        if (Dialog.stateIcons[i])
+            DestroyIcon(Dialog.stateIcons[i]);
+        Dialog.stateIcons[i] = LoadLargeIconForDpi(ids[i], dpi);
+    }
+    ShowStateIcon(dialog);
+}
+
 void EndMainDialog(HWND dialog, INT_PTR result)
 {
     ShowWindow(dialog, SW_MINIMIZE);
     EndDialog(dialog, result);
     MainDialog = nullptr;
+}
+
+// The editor works on PendingCombination, whose keys the library may keep
+// as its capture buffer.
+CombinationEdit PendingEdit(bool isNew)
+{
+    CombinationEdit edit = {&PendingCombination, isNew,
+                            {Library.SetLastCombWindow, Library.SetLastCombBuffer, Library.SetSendLastComb}};
+    return edit;
 }
 
 void OnAddCombination(HWND dialog)
@@ -83,7 +124,16 @@ void OnAddCombination(HWND dialog)
                     "Too many key combinations :)", MB_ICONWARNING | MB_OK);
         return;
     }
-    RunAddCombinationWizard(dialog);
+    CombinationEdit edit = PendingEdit(true);
+    if (RunAddCombinationWizard(dialog, &edit) != IDOK)
+        return;
+    // The table may have been reloaded meanwhile: the new record goes after
+    // what it holds now, and its row with it.
+    int row = AppendCombination(&ProgramTable, edit.record);
+    if (row < 0)
+        return;
+    AddCombinationRow(row, &ProgramTable.records[row]);
+    SaveMappingFile(&ProgramTable);
 }
 
 #ifndef BM_SETDONTCLICK
@@ -122,11 +172,11 @@ void OnInitDialog(HWND dialog)
     CheckDlgButton(dialog, IDC_DISABLE, RemappingEnabled == 0 ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_ENABLE, RemappingEnabled == 1 ? BST_CHECKED : BST_UNCHECKED);
     CombinationListView = GetDlgItem(dialog, IDC_COMBINATION_LIST);
+    Dialog.dpi = 0; // the columns are made at the dialog's DPI
     InitCombinationList(CombinationListView);
     MainDialog = dialog;
     SetWindowTextA(dialog, RemappingEnabled ? EnabledTitle : DisabledTitle);
-    SendMessageA(GetDlgItem(dialog, IDC_STATE_ICON), STM_SETICON,
-                 reinterpret_cast<WPARAM>(RemappingEnabled ? ApplicationIcon : DisabledIcon), 0);
+    FollowDpi(dialog, WindowDpi(dialog));
     EnableWindow(GetDlgItem(dialog, IDC_ADD_COMBINATION), RemappingEnabled == 1);
     // Not the first tab stop, "Application Enabled": while remapping is off it
     // would click itself.
@@ -171,6 +221,19 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam)
 
 } // namespace
 
+namespace {
+// A column that would cut a row's text grows to it (the list scrolls), with
+// the list's margins (12 pixels at 96 DPI).
+void WidenColumnFor(int column, const char* text)
+{
+    int needed = static_cast<int>(SendMessageA(CombinationListView, LVM_GETSTRINGWIDTHA, 0,
+                                               reinterpret_cast<LPARAM>(text))) +
+                 ScaledToDpi(12, WindowDpi(CombinationListView));
+    if (SendMessageA(CombinationListView, LVM_GETCOLUMNWIDTH, column, 0) < needed)
+        SendMessageA(CombinationListView, LVM_SETCOLUMNWIDTH, column, needed);
+}
+} // namespace
+
 void InsertCombinationRow(int row, const char* keyText, const char* functionText)
 {
     LVITEMA item = {};
@@ -183,6 +246,8 @@ void InsertCombinationRow(int row, const char* keyText, const char* functionText
     item.pszText = const_cast<char*>(functionText);
     SendMessageA(CombinationListView, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(&item));
+    WidenColumnFor(0, keyText);
+    WidenColumnFor(1, functionText);
 }
 
 void AddCombinationRow(int row, const CombinationRecord* record)
@@ -203,9 +268,10 @@ void ListTableRows()
 
 void InitCombinationList(HWND listView)
 {
+    int width = ScaledToDpi(ColumnWidth, WindowDpi(listView));
     InsertColumn(listView, 0, "Key(s) Combination", 0);
-    InsertColumn(listView, 1, "Associated Function", 200);
-    SendMessageA(listView, LVM_SETCOLUMNWIDTH, 0, 200);
+    InsertColumn(listView, 1, "Associated Function", width);
+    SendMessageA(listView, LVM_SETCOLUMNWIDTH, 0, width);
     // A damaged file is reported by LoadMappingFile itself. A file of more than
     // 300 records was reported by the library when it loaded; the list shows the
     // first 300, and the next save keeps the whole file as "mapping.mp.bad".
@@ -228,18 +294,16 @@ void EditSelectedCombination()
     if (row < 0 || row >= ProgramTable.count)
         return;
     CombinationRecord* record = &ProgramTable.records[row];
-    std::memcpy(PendingCombination.keys, record->keys, sizeof PendingCombination.keys);
-    PendingCombination.action = record->action;
-    std::memcpy(PendingCombination.payload, record->payload, sizeof PendingCombination.payload);
-    if (RunActionChooser(MainDialog) == IDCANCEL)
+    PendingCombination = *record;
+    CombinationEdit edit = PendingEdit(false);
+    if (RunActionChooser(MainDialog, &edit) == IDCANCEL)
         return;
     // The table may have been reloaded while the chooser was open: the
     // change belongs to the record with these keys only.
-    if (row >= ProgramTable.count ||
-        std::memcmp(record->keys, PendingCombination.keys, sizeof record->keys) != 0)
+    if (row >= ProgramTable.count || std::memcmp(record->keys, edit.record->keys, sizeof record->keys) != 0)
         return;
-    record->action = static_cast<BYTE>(PendingCombination.action & 0xFF);
-    std::memcpy(record->payload, PendingCombination.payload, sizeof record->payload);
+    record->action = edit.record->action;
+    std::memcpy(record->payload, edit.record->payload, sizeof record->payload);
     SendMessageA(CombinationListView, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     AddCombinationRow(row, record);
     SaveMappingFile(&ProgramTable);
@@ -247,8 +311,8 @@ void EditSelectedCombination()
 
 void ReloadCombinationsFromDisk()
 {
-    if (Library.forceReloadKeysFromDisk)
-        Library.forceReloadKeysFromDisk();
+    if (Library.ForceReloadKeysFromDisk)
+        Library.ForceReloadKeysFromDisk();
     // The program holds what the library holds, dialog open or not: a file
     // removed before the dialog next opens loses nothing. The library has
     // already reported a file it could not load whole.
@@ -265,8 +329,7 @@ void ShowRemappingState()
 {
     if (!MainDialog)
         return;
-    SendMessageA(GetDlgItem(MainDialog, IDC_STATE_ICON), STM_SETICON,
-                 reinterpret_cast<WPARAM>(RemappingEnabled ? ApplicationIcon : DisabledIcon), 0);
+    ShowStateIcon(MainDialog);
     SetWindowTextA(MainDialog, RemappingEnabled ? EnabledTitle : DisabledTitle);
     FollowHook(MainDialog);
     CheckDlgButton(MainDialog, IDC_DISABLE, RemappingEnabled == 0 ? BST_CHECKED : BST_UNCHECKED);
@@ -285,6 +348,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return FALSE; // the focus is set
     case WM_ACTIVATE:
         return OnActivate(dialog, wParam) ? TRUE : FALSE;
+    case WM_DPICHANGED:
+        FollowDpi(dialog, LOWORD(wParam));
+        return FALSE; // the dialog manager resizes the dialog and its fonts
     case WM_NOTIFY: {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom == IDC_COMBINATION_LIST && header->code == NM_DBLCLK)

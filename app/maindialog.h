@@ -1,7 +1,8 @@
 // The main dialog (131) and the program's master combination table.
 #pragma once
 
-#include "win32types.h"
+#include <windows.h>
+
 #include "mappingfile.h"
 
 extern CombinationTable ProgramTable;
@@ -12,7 +13,6 @@ extern HWND CombinationListView;  // control 1016 of the open dialog
 void AddCombinationRow(int row, const CombinationRecord* record);
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-#ifdef _WIN32
 void InsertCombinationRow(int row, const char* keyText, const char* functionText);
 void InitCombinationList(HWND listView);
 void DeleteSelectedCombinations();
@@ -22,4 +22,3 @@ void EditSelectedCombination();
 void ReloadCombinationsFromDisk();
 // Shows the switch's state in the open dialog (title, icon, radios, button 1019).
 void ShowRemappingState();
-#endif

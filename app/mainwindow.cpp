@@ -1,11 +1,15 @@
 // The hidden main window: library loading, tray callback and menu, commands.
-#include <windows.h>
+#include "mainwindow.h"
 
 #include "editor.h"
+#include "hooklibrary.h"
+#include "main.h"
 #include "maindialog.h"
+#include "mappingfile.h"
 #include "rawwatch.h" // HookSuspectMessage
+#include "remapping.h"
 #include "resource.h"
-#include "shell.h"
+#include "sessionnotices.h"
 #include "switchrules.h"
 
 namespace {
@@ -13,19 +17,10 @@ namespace {
 struct MainWindowState {
     UINT taskbarCreated; // broadcast when the shell (re)starts; 0 if unregistered
     UINT reloadMapping;  // "QuillonReloadMapping": the file was written by another program
-    DWORD suspectedCalls; // the hook-call count when the raw watch last saw it silent
+    DWORD suspectedCalls; // the hook-call count when the raw watch saw it silent
+    bool checkPending;    // the check of that suspicion is yet to come
 };
 MainWindowState Window;
-
-void LoadHookLibrary()
-{
-    HookLibrary = LoadLibraryA("Quillhook.dll");
-    if (!HookLibrary) {
-        MessageBoxA(nullptr, "Failed to load the libray.", "Error loading library",
-                    MB_ICONERROR | MB_OK);
-        ExitProcess(1);
-    }
-}
 
 const UINT_PTR HookCheckTimer = 1;
 const UINT HookCheckDelay = 250; // ms
@@ -34,14 +29,20 @@ const UINT HookCheckDelay = 250; // ms
 // tells whether the hook was only late.
 void OnHookSuspect(DWORD callsWhenSuspected)
 {
+    // A check under way is never put off: while keys keep coming, every
+    // second raw event would push it back again, and the hook would stay
+    // gone for as long as the user types.
+    if (Window.checkPending)
+        return;
     Window.suspectedCalls = callsWhenSuspected;
-    SetTimer(MainWindow, HookCheckTimer, HookCheckDelay, nullptr);
+    Window.checkPending = SetTimer(MainWindow, HookCheckTimer, HookCheckDelay, nullptr) != 0;
 }
 
 void OnHookCheck()
 {
     KillTimer(MainWindow, HookCheckTimer);
-    if (HookStillSilent(HookHandle != nullptr, Window.suspectedCalls, Library.getHookCallCount()))
+    Window.checkPending = false;
+    if (HookStillSilent(HookHandle != nullptr, Window.suspectedCalls, Library.GetHookCallCount()))
         ReinstallHook();
 }
 
@@ -127,13 +128,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         Window.taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
         Window.reloadMapping = RegisterWindowMessageA(ReloadMappingMessageName);
         LoadHookLibrary();
-        BindKeyRemapProc();
         InstallHook();
         AddTrayIcon();
         return 0;
     case WM_DESTROY:
-        if (Library.resetKeysState)
-            Library.resetKeysState();
+        UnregisterSessionNotices();
+        if (Library.ResetKeysState)
+            Library.ResetKeysState();
         RemoveHook();
         RemovePropA(window, HookInstallsProperty);
         DeleteTrayIcon();
@@ -148,8 +149,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         return OnCommand(window, message, wParam, lParam);
     case WM_WTSSESSION_CHANGE:
-        if (Library.resetKeysState)
-            Library.resetKeysState();
+        if (Library.ResetKeysState)
+            Library.ResetKeysState();
         // A locked session may have outlasted the hook.
         if (wParam == WTS_SESSION_UNLOCK)
             ReinstallHook();

@@ -1,6 +1,7 @@
 #include "rawwatch.h"
 
-#include "shell.h"
+#include "hooklibrary.h"
+#include "main.h"
 #include "switchrules.h"
 
 namespace {
@@ -15,7 +16,7 @@ LRESULT CALLBACK RawWatchProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 {
     if (message == WM_INPUT) {
         // Whether remapping is on is the main window's to judge.
-        DWORD calls = Library.getHookCallCount();
+        DWORD calls = Library.GetHookCallCount();
         if (HookLooksDropped(&Raw.watch, true, calls))
             PostMessageA(MainWindow, HookSuspectMessage, 0, static_cast<LPARAM>(calls));
     }
@@ -53,7 +54,7 @@ DWORD WINAPI RawWatchThread(LPVOID)
 
 void StartRawKeyboardWatch()
 {
-    if (!Library.getHookCallCount)
+    if (!Library.GetHookCallCount)
         return;
     HANDLE thread = CreateThread(nullptr, 0, RawWatchThread, nullptr, 0, nullptr);
     if (thread)

@@ -1,14 +1,18 @@
 // The remapping switch, the tray icon and the autorun value.
-#include <windows.h>
+#include "remapping.h"
+
 #include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "dpi.h"
+#include "hooklibrary.h"
+#include "main.h"
 #include "maindialog.h"
+#include "mappingfile.h"
+#include "programtexts.h"
 #include "resource.h"
-#include "rowtext.h"
-#include "shell.h"
 
 int RemappingEnabled = 1;
 HHOOK HookHandle;
@@ -31,12 +35,29 @@ NOTIFYICONDATAA TrayRecord(UINT flags)
     return record;
 }
 
+// The tray's icons at the size that it asks for, loaded whenever the tray
+// icon is added: a restarted shell may ask for another.
+struct TrayIcons {
+    HICON enabled;  // icon 137
+    HICON disabled; // icon 139
+};
+TrayIcons Tray;
+
+void LoadTrayIcons()
+{
+    if (Tray.enabled)
+        DestroyIcon(Tray.enabled);
+    if (Tray.disabled)
+        DestroyIcon(Tray.disabled);
+    Tray.enabled = LoadSmallIcon(IDI_TRAY_ENABLED);
+    Tray.disabled = LoadSmallIcon(IDI_TRAY_DISABLED);
+}
+
 void NotifyTray(DWORD operation)
 {
     NOTIFYICONDATAA record = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP);
     record.uCallbackMessage = TRAY_CALLBACK_MESSAGE;
-    int icon = RemappingEnabled ? IDI_TRAY_ENABLED : IDI_TRAY_DISABLED;
-    record.hIcon = LoadIconA(AppInstance, MAKEINTRESOURCEA(icon));
+    record.hIcon = RemappingEnabled ? Tray.enabled : Tray.disabled;
     CutTrayTip(RemappingEnabled ? EnabledTitle : DisabledTitle, record.szTip);
     Shell_NotifyIconA(operation, &record);
 }
@@ -61,6 +82,7 @@ void CountHookInstall()
 
 void AddTrayIcon()
 {
+    LoadTrayIcons();
     NotifyTray(NIM_ADD);
 }
 
@@ -74,7 +96,7 @@ void InstallHook()
 {
     if (HookHandle)
         return;
-    HookHandle = SetWindowsHookExA(WH_KEYBOARD_LL, Library.keyRemapProc, HookLibrary, 0);
+    HookHandle = SetWindowsHookExA(WH_KEYBOARD_LL, Library.KeyRemapProc, HookLibrary, 0);
     if (!HookHandle) {
         char text[1024];
         std::snprintf(text, sizeof text, "Error setting the hook. Get Last Error: %d ",
@@ -102,7 +124,7 @@ void ReinstallHook()
         return;
     // The new hook goes in first, within one handler: no key event falls
     // between the two, and none reaches both.
-    HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, Library.keyRemapProc, HookLibrary, 0);
+    HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, Library.KeyRemapProc, HookLibrary, 0);
     if (!fresh)
         return;
     // A hook the system has dropped may refuse to be removed; it is gone anyway.
@@ -126,8 +148,8 @@ void DisableRemapping()
     if (RemappingEnabled == 0)
         return;
     // Nothing the library pressed may stay down once it no longer sees the releases.
-    if (Library.resetKeysState)
-        Library.resetKeysState();
+    if (Library.ResetKeysState)
+        Library.ResetKeysState();
     RemoveHook();
     RemappingEnabled = 0;
     ShowRemappingState();

@@ -49,13 +49,13 @@ bool Checked(HWND dialog, int id) {
 #endif
 
 // Returns true when it put the focus on the checked choice itself.
-bool Open(HWND dialog) {
+bool Open(HWND dialog, const CombinationEdit* edit) {
     Chooser.opening = true;
     Chooser.helpTimer = SetTimer(dialog, HelpTimerId, HelpTimerPeriod, nullptr);
     CheckDlgButton(dialog, IDC_DISABLE_ACTION, BST_CHECKED);
 
     ActionChooserOpening& view = Chooser.view;
-    PrepareActionChooser(&PendingCombination, &view);
+    PrepareActionChooser(edit, &view);
     Chooser.currentChoice = view.currentChoice;
     if (view.setFinish) EnableWindow(GetDlgItem(dialog, IDOK), view.finishEnabled ? TRUE : FALSE);
     ApplyEnableRules(dialog);
@@ -93,10 +93,16 @@ void End(HWND dialog, INT_PTR result) {
     EndDialog(dialog, result);
 }
 
-void Finish(HWND dialog) {
+void Finish(HWND dialog, CombinationEdit* edit) {
     ReadArgument(dialog, Chooser.argument, PayloadSize);
-    FinishChoice(Chooser.currentChoice, Chooser.argument, Checked(dialog, IDC_WITH_CTRL), Checked(dialog, IDC_WITH_ALT),
-                 Checked(dialog, IDC_WITH_SHIFT));
+    const char* refusal = Chooser.currentChoice == GoToUrl ? UrlRefusal(Chooser.argument) : nullptr;
+    if (refusal != nullptr) {
+        // The dialog stays open with the text as entered.
+        MessageBoxA(dialog, refusal, UrlRefusalCaption, MB_ICONWARNING | MB_OK);
+        return;
+    }
+    FinishChoice(edit, Chooser.currentChoice, Chooser.argument, Checked(dialog, IDC_WITH_CTRL),
+                 Checked(dialog, IDC_WITH_ALT), Checked(dialog, IDC_WITH_SHIFT));
     End(dialog, IDOK);
 }
 
@@ -119,10 +125,12 @@ void ShowQuickHelp(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_QUICK_HELP, QuickHelpText(id));
 }
 
-INT_PTR CALLBACK ActionChooserProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK ActionChooserProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    CombinationEdit* edit = EditOf(dialog, message, lParam);
+    if (edit == nullptr) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        return Open(dialog) ? FALSE : TRUE;
+        return Open(dialog, edit) ? FALSE : TRUE;
     case WM_TIMER:
         ShowQuickHelp(dialog);
         return TRUE;
@@ -130,7 +138,7 @@ INT_PTR CALLBACK ActionChooserProc(HWND dialog, UINT message, WPARAM wParam, LPA
         int id = LOWORD(wParam);
         if (id == IDOK) {
             // Enter reaches the default button even while it is disabled.
-            if (IsWindowEnabled(GetDlgItem(dialog, IDOK))) Finish(dialog);
+            if (IsWindowEnabled(GetDlgItem(dialog, IDOK))) Finish(dialog, edit);
         } else if (id == IDCANCEL) {
             End(dialog, IDCANCEL);
         } else if (!Chooser.opening) {
@@ -145,9 +153,9 @@ INT_PTR CALLBACK ActionChooserProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 } // namespace
 
-INT_PTR RunActionChooser(HWND owner) {
+INT_PTR RunActionChooser(HWND owner, CombinationEdit* edit) {
     return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ACTION_CHOOSER), owner,
-                           ActionChooserProc, 0);
+                           ActionChooserProc, reinterpret_cast<LPARAM>(edit));
 }
 
 BOOL ChooseApplicationFile(HWND owner, char* path, DWORD capacity) {

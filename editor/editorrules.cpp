@@ -6,9 +6,10 @@
 #include "keynames.h"
 #include "keystate.h"
 #include "resource.h"
+#include "webaddress.h"
 
 // Static for the whole run: the library keeps the address of `keys`.
-PendingCombinationRecord PendingCombination;
+CombinationRecord PendingCombination;
 
 namespace {
 
@@ -30,6 +31,8 @@ std::size_t TextLength(const char* payload) {
     const void* end = std::memchr(payload, '\0', PayloadSize);
     return end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - payload) : PayloadSize;
 }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 struct RadioAction {
     int radio;
@@ -137,9 +140,9 @@ bool KeyListOffers(int code) {
     return std::strstr(entry, "no-name") == nullptr;
 }
 
-bool HasAnyKey() {
+bool HasAnyKey(const CombinationRecord* record) {
     for (int code = 0; code < KeyCount; ++code) {
-        if (PendingCombination.keys[code] != 0) return true;
+        if (record->keys[code] != 0) return true;
     }
     return false;
 }
@@ -150,22 +153,16 @@ int CaptureDialogFor(int methodResult) {
     return IDD_MOUSE_SELECTION;
 }
 
-bool AddListedKey(const char* entry) {
+bool AddListedKey(CombinationRecord* record, const char* entry) {
     int code = KeyListEntryCode(entry);
     if (code < 0) return false;
-    SetKeyDown(PendingCombination.keys, code);
+    SetKeyDown(record->keys, code);
     return true;
 }
 
-void PrepareNewAction() {
-    PendingCombination.action = NoActionChosen;
-    PendingCombination.payload[0] = '\0';
-}
-
-void CopyPendingInto(CombinationRecord* record) {
-    record->action = static_cast<BYTE>(PendingCombination.action & 0xFF);
-    std::memcpy(record->keys, PendingCombination.keys, sizeof record->keys);
-    std::memcpy(record->payload, PendingCombination.payload, sizeof record->payload);
+void PrepareNewAction(CombinationEdit* edit) {
+    edit->isNew = true;
+    edit->record->payload[0] = '\0';
 }
 
 int ActionOfRadio(int controlId) {
@@ -209,11 +206,12 @@ bool FinishRule(int choice, const char* argumentText) {
     return argumentText != nullptr && argumentText[0] != '\0';
 }
 
-void PrepareActionChooser(const PendingCombinationRecord* pending, ActionChooserOpening* view) {
+void PrepareActionChooser(const CombinationEdit* edit, ActionChooserOpening* view) {
     std::memset(view, 0, sizeof *view);
+    const CombinationRecord* pending = edit->record;
     int action = pending->action;
     std::size_t n = TextLength(pending->payload);
-    if (action == NoActionChosen) {
+    if (edit->isNew) {
         view->currentChoice = DisableCombination;
     } else {
         view->currentChoice = action;
@@ -237,13 +235,32 @@ void PrepareActionChooser(const PendingCombinationRecord* pending, ActionChooser
 
 void ApplyUrlRule(char* payload) {
     payload[PayloadTextMax] = '\0';
-    if (std::strstr(payload, "http://") != nullptr) return;
+    // Blanks around a pasted address are no part of it.
+    std::size_t start = 0;
+    while (IsBlank(payload[start])) ++start;
+    std::size_t end = std::strlen(payload);
+    while (end > start && IsBlank(payload[end - 1])) --end;
+    payload[end] = '\0';
+    std::memmove(payload, payload + start, end - start + 1);
+    if (AddressSchemeLength(payload) != 0) return;
     char url[PayloadSize];
     // "http://" with a text near the limit does not fit: the text is cut so
     // that the whole stays within 2999 characters.
     int length = std::snprintf(url, sizeof url, "http://%s", payload);
     if (length < 0) url[0] = '\0';
     CopyBounded(payload, PayloadSize, url, PayloadTextMax);
+}
+
+const char* const UrlRefusalCaption = "Go to URL:";
+
+const char* UrlRefusal(const char* argumentText) {
+    char address[PayloadSize];
+    CopyBounded(address, sizeof address, argumentText, PayloadTextMax);
+    ApplyUrlRule(address);
+    if (IsWebAddress(address)) return nullptr;
+    return "\"Go to URL:\" opens web pages only: an address that starts with http:// or https:// and holds no "
+           "blanks or quotes.\n\nTo open a program, a document or any other kind of address, choose "
+           "\"Launch Application:\" instead.";
 }
 
 int FoldTargetCode(int code) {
@@ -263,12 +280,15 @@ void ApplyTargetRule(const char* entry, bool ctrl, bool alt, bool shift, char* p
     payload[4] = 0;
 }
 
-void FinishChoice(int choice, const char* argumentText, bool ctrl, bool alt, bool shift) {
-    char* payload = PendingCombination.payload;
-    PendingCombination.action = choice;
+void FinishChoice(CombinationEdit* edit, int choice, const char* argumentText, bool ctrl, bool alt,
+                  bool shift) {
+    CombinationRecord* record = edit->record;
+    char* payload = record->payload;
+    record->action = static_cast<BYTE>(choice & 0xFF);
+    edit->isNew = false;
     // Nothing of an earlier edit stays behind the new argument in the file.
     std::memset(payload, 0, PayloadSize);
-    switch (choice) {
+    switch (record->action) {
     case TypeText:
     case LaunchApplication:
         CopyBounded(payload, PayloadSize, argumentText, PayloadTextMax);

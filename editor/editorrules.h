@@ -22,8 +22,8 @@ char* KeyListEntry(int code, char* out, std::size_t capacity);
 int KeyListEntryCode(const char* entry);
 // The lists offer every named key except the generic Shift, Ctrl and Alt.
 bool KeyListOffers(int code);
-// True when any of the 256 bytes of PendingCombination.keys is nonzero.
-bool HasAnyKey();
+// True when any of the 256 bytes of the record's keys is nonzero.
+bool HasAnyKey(const CombinationRecord* record);
 
 // Capture wizard ---------------------------------------------------------
 
@@ -33,12 +33,10 @@ bool HasAnyKey();
 int CaptureDialogFor(int methodResult);
 // What the mouse dialog's "Add selected key" does with the chosen entry:
 // false when the entry names no key (nothing changes).
-bool AddListedKey(const char* entry);
+bool AddListedKey(CombinationRecord* record, const char* entry);
 // A new combination has no action yet and an empty text; the payload bytes
 // after the first are left as they are.
-void PrepareNewAction();
-// Copies the pending combination into a table record.
-void CopyPendingInto(CombinationRecord* record);
+void PrepareNewAction(CombinationEdit* edit);
 
 // Action chooser ---------------------------------------------------------
 
@@ -59,7 +57,7 @@ bool ChoiceEnablesControl(int choice, int controlId);
 // actions only with a non-empty argument.
 bool FinishRule(int choice, const char* argumentText);
 
-// What the dialog shows when it opens on PendingCombination.
+// What the dialog shows when it opens on a combination.
 struct ActionChooserOpening {
     int currentChoice;
     bool setFinish;     // false: Finish keeps its template state (enabled)
@@ -72,17 +70,25 @@ struct ActionChooserOpening {
     int textControl;    // 1012, 1013 or 1014 gets `text`; 0: none
     char text[PayloadSize];
 };
-void PrepareActionChooser(const PendingCombinationRecord* pending, ActionChooserOpening* view);
+void PrepareActionChooser(const CombinationEdit* edit, ActionChooserOpening* view);
 
-// Puts "http://" in front of a 3000-byte payload text that does not contain
-// it anywhere (case-sensitive); the result is cut to 2999 characters.
+// Cuts the blanks around a 3000-byte payload text and puts "http://" in
+// front of it when it has no scheme of its own ("https://x" keeps its own,
+// "localhost:8080" is a host and port); the result is cut to 2999 characters.
 void ApplyUrlRule(char* payload);
+// Why Finish refuses a "Go to URL:" text that the URL rule does not make an
+// address that Quillon opens (a program, a file, another scheme); null when
+// it is one.
+const char* UrlRefusal(const char* argumentText);
+extern const char* const UrlRefusalCaption;
 // The generic code of a sided modifier (160-165), any other code unchanged.
 int FoldTargetCode(int code);
 // Writes a ChangeKey payload: target, ctrl, alt, shift, 0.
 void ApplyTargetRule(const char* entry, bool ctrl, bool alt, bool shift, char* payload);
-// Finish: stores the choice and its argument in PendingCombination.
-void FinishChoice(int choice, const char* argumentText, bool ctrl, bool alt, bool shift);
+// Finish: stores the choice (its low byte) and its argument in the record;
+// the combination has an action from then on.
+void FinishChoice(CombinationEdit* edit, int choice, const char* argumentText, bool ctrl, bool alt,
+                  bool shift);
 
 extern const char* const DefaultHelpText;
 // The Quick Help text of a control; the default text for any other id.

@@ -1,12 +1,10 @@
-// The key lists, the pending keys' text and storing a new combination.
+// The key lists, the keys' text and the dialogs' creation parameter.
 #include <windows.h>
 
 #include "editor.h"
 #include "editorrules.h"
 #include "keynames.h"
 #include "keystate.h"
-#include "maindialog.h"
-#include "mappingwriter.h"
 
 void FillKeyList(HWND list) {
     char entry[KeyListEntrySize];
@@ -17,19 +15,13 @@ void FillKeyList(HWND list) {
     }
 }
 
-void ShowPendingKeys(HWND edit) {
+void ShowRecordKeys(HWND edit, const CombinationRecord* record) {
     char text[PayloadSize];
-    GetCombinationText(PendingCombination.keys, text, sizeof text);
+    GetCombinationText(record->keys, text, sizeof text);
     SetWindowTextA(edit, text);
 }
 
-void AppendPendingCombination() {
-    int i = ProgramTable.count;
-    // The caller checks the capacity; never write past the table all the same.
-    if (i < 0 || i >= MaxCombinations) return;
-    CombinationRecord* record = &ProgramTable.records[i];
-    CopyPendingInto(record);
-    AddCombinationRow(i, record);
-    ProgramTable.count = i + 1;
-    SaveMappingFile(&ProgramTable);
+CombinationEdit* EditOf(HWND dialog, UINT message, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    return reinterpret_cast<CombinationEdit*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }

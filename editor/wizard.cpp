@@ -1,19 +1,19 @@
 // The capture wizard: selection method (140), typed capture (141), mouse
-// selection (142), then the action chooser.
+// selection (142), then the action chooser. Each dialog works on the
+// combination of its creation parameter.
 #include <windows.h>
 
 #include "editor.h"
 #include "editorrules.h"
 #include "keystate.h"
 #include "resource.h"
-#include "shell.h"
 
 namespace {
 
-// The library's capture switch; bound at start-up, the program does not run
-// without it, but a missing pointer must not crash the dialog.
-void SwitchCapture(LRESULT on) {
-    if (Library.setSendLastComb != nullptr) Library.setSendLastComb(on);
+// The library's capture switch; the program does not run without it, but a
+// missing pointer must not crash the dialog.
+void SwitchCapture(const CombinationEdit* edit, LRESULT on) {
+    if (edit->capture.setSendLastComb != nullptr) edit->capture.setSendLastComb(on);
 }
 
 INT_PTR CALLBACK SelectionMethodProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -37,19 +37,24 @@ INT_PTR CALLBACK SelectionMethodProc(HWND dialog, UINT message, WPARAM wParam, L
     }
 }
 
-INT_PTR CALLBACK TypeInCaptureProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK TypeInCaptureProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    CombinationEdit* edit = EditOf(dialog, message, lParam);
+    if (edit == nullptr) return FALSE;
     switch (message) {
-    case WM_INITDIALOG:
-        ClearKeys(PendingCombination.keys);
-        if (Library.setLastCombWindow != nullptr) Library.setLastCombWindow(GetDlgItem(dialog, IDC_CURRENT_KEYS));
-        if (Library.setLastCombBuffer != nullptr) Library.setLastCombBuffer(PendingCombination.keys);
-        SwitchCapture(1);
+    case WM_INITDIALOG: {
+        CombinationRecord* record = edit->record;
+        ClearKeys(record->keys);
+        const CaptureCalls& calls = edit->capture;
+        if (calls.setLastCombWindow != nullptr) calls.setLastCombWindow(GetDlgItem(dialog, IDC_CURRENT_KEYS));
+        if (calls.setLastCombBuffer != nullptr) calls.setLastCombBuffer(record->keys);
+        SwitchCapture(edit, 1);
         return TRUE;
+    }
     case WM_COMMAND:
         // Keys never reach this dialog while capture is on, so only the
         // mouse (or the close box) ends it.
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            SwitchCapture(0);
+            SwitchCapture(edit, 0);
             EndDialog(dialog, LOWORD(wParam));
             return TRUE;
         }
@@ -59,12 +64,12 @@ INT_PTR CALLBACK TypeInCaptureProc(HWND dialog, UINT message, WPARAM wParam, LPA
     }
 }
 
-void ShowMouseSelection(HWND dialog) {
-    ShowPendingKeys(GetDlgItem(dialog, IDC_CURRENT_KEYS));
-    EnableWindow(GetDlgItem(dialog, IDOK), HasAnyKey() ? TRUE : FALSE);
+void ShowMouseSelection(HWND dialog, const CombinationRecord* record) {
+    ShowRecordKeys(GetDlgItem(dialog, IDC_CURRENT_KEYS), record);
+    EnableWindow(GetDlgItem(dialog, IDOK), HasAnyKey(record) ? TRUE : FALSE);
 }
 
-void AddSelectedKey(HWND dialog) {
+void AddSelectedKey(HWND dialog, CombinationRecord* record) {
     HWND list = GetDlgItem(dialog, IDC_KEY_LIST);
     LRESULT selection = SendMessageA(list, CB_GETCURSEL, 0, 0);
     if (selection == CB_ERR) {
@@ -78,29 +83,32 @@ void AddSelectedKey(HWND dialog) {
     char entry[KeyListEntrySize];
     entry[0] = '\0';
     SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(selection), reinterpret_cast<LPARAM>(entry));
-    AddListedKey(entry);
-    ShowMouseSelection(dialog);
+    AddListedKey(record, entry);
+    ShowMouseSelection(dialog, record);
 }
 
-INT_PTR CALLBACK MouseSelectionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK MouseSelectionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    CombinationEdit* edit = EditOf(dialog, message, lParam);
+    if (edit == nullptr) return FALSE;
+    CombinationRecord* record = edit->record;
     switch (message) {
     case WM_INITDIALOG:
         FillKeyList(GetDlgItem(dialog, IDC_KEY_LIST));
-        ClearKeys(PendingCombination.keys);
+        ClearKeys(record->keys);
         EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_ADD_KEY:
-            AddSelectedKey(dialog);
+            AddSelectedKey(dialog, record);
             return TRUE;
         case IDC_CLEAR_KEYS:
-            ClearKeys(PendingCombination.keys);
-            ShowMouseSelection(dialog);
+            ClearKeys(record->keys);
+            ShowMouseSelection(dialog, record);
             return TRUE;
         case IDOK:
             // Enter reaches the default button even while it is disabled.
-            if (HasAnyKey()) EndDialog(dialog, IDOK);
+            if (HasAnyKey(record)) EndDialog(dialog, IDOK);
             return TRUE;
         case IDCANCEL:
             EndDialog(dialog, IDCANCEL);
@@ -113,19 +121,19 @@ INT_PTR CALLBACK MouseSelectionProc(HWND dialog, UINT message, WPARAM wParam, LP
     }
 }
 
-INT_PTR ShowDialog(int resource, HWND owner, DLGPROC proc) {
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resource), owner, proc, 0);
+INT_PTR ShowDialog(int resource, HWND owner, DLGPROC proc, CombinationEdit* edit) {
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resource), owner, proc,
+                           reinterpret_cast<LPARAM>(edit));
 }
 
 } // namespace
 
-void RunAddCombinationWizard(HWND owner) {
-    int method = static_cast<int>(ShowDialog(IDD_SELECTION_METHOD, owner, SelectionMethodProc));
+INT_PTR RunAddCombinationWizard(HWND owner, CombinationEdit* edit) {
+    int method = static_cast<int>(ShowDialog(IDD_SELECTION_METHOD, owner, SelectionMethodProc, edit));
     int next = CaptureDialogFor(method);
-    if (next == 0) return;
+    if (next == 0) return IDCANCEL;
     DLGPROC proc = next == IDD_TYPE_IN_CAPTURE ? TypeInCaptureProc : MouseSelectionProc;
-    if (ShowDialog(next, owner, proc) != IDOK) return;
-    PrepareNewAction();
-    if (RunActionChooser(owner) != IDOK) return;
-    AppendPendingCombination();
+    if (ShowDialog(next, owner, proc, edit) != IDOK) return IDCANCEL;
+    PrepareNewAction(edit);
+    return RunActionChooser(owner, edit) == IDOK ? IDOK : IDCANCEL;
 }

@@ -1,13 +1,10 @@
 // Entry routine of Quillhook.dll.
-#include "library.h"
 #include "win32types.h"
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
+// Nothing runs under the loader lock: no threads are started or waited for
+// and no window or file is touched here. The program runs the library's
+// start-up through InitializeHookLibrary once it has bound the exports.
+BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)
 {
-    // Start-up runs once, when the library enters the process. Running it
-    // again on thread notifications would wipe the key state, the learned
-    // extended keys and the table on a foreign thread while the hook may run.
-    if (reason == DLL_PROCESS_ATTACH)
-        LibraryStartup();
     return TRUE;
 }

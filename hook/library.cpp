@@ -70,4 +70,6 @@ void ResetKeysState()
 void ForceReloadKeysFromDisk() { LoadLibraryTable(); }
 
 DWORD GetHookCallCount() { return HookCallCount.load(std::memory_order_relaxed); }
+
+void InitializeHookLibrary() { LibraryStartup(); }
 }

@@ -1,5 +1,5 @@
-// The eight exports of Quillhook.dll, bound by name by the program. Each
-// argument and result is a single integer, handle or pointer.
+// The exports of Quillhook.dll (listed in exportlist.h), bound by name by the
+// program. Each argument and result is a single integer, handle or pointer.
 #pragma once
 
 #include "win32types.h"
@@ -23,6 +23,11 @@ void ResetKeysState();
 void ForceReloadKeysFromDisk();
 // How often the hook procedure has been called (wraps around).
 DWORD GetHookCallCount();
+// The library's start-up: typer and launcher threads, key tables, names, and
+// the table from the mapping file (with its warnings). The program calls it
+// once, right after it has bound the exports: none of this may run under the
+// loader lock.
+void InitializeHookLibrary();
 }
 
 typedef LRESULT(CALLBACK* KeyRemapProcFn)(int, WPARAM, LPARAM);
@@ -33,3 +38,4 @@ typedef LRESULT (*SetListBoxFn)(HWND);
 typedef void (*ResetKeysStateFn)();
 typedef void (*ForceReloadKeysFromDiskFn)();
 typedef DWORD (*GetHookCallCountFn)();
+typedef void (*InitializeHookLibraryFn)();

@@ -4,17 +4,14 @@
 #include <windows.h>
 
 #include "mappingfile.h"
-
-namespace {
-// The class of the program's hidden main window (its string resource 109).
-const char* const MainWindowClass = "LATCHET";
-} // namespace
+#include "quillonversion.h"
 
 ReloadNotice TellQuillonToReload()
 {
-    // One instance runs per session, and the class is the program's own:
-    // posting to that window alone spares every other program a broadcast.
-    HWND window = FindWindowA(MainWindowClass, nullptr);
+    // One instance runs per session, and the class of its hidden main window
+    // is the program's own: posting to that window alone spares every other
+    // program a broadcast.
+    HWND window = FindWindowA(QUILLON_WINDOW_CLASS, nullptr);
     if (!window)
         return QuillonNotRunning;
     UINT message = RegisterWindowMessageA(ReloadMappingMessageName);

@@ -1,6 +1,7 @@
 // hookhost.exe [--ready FILE] [--log FILE] [--no-library] [--cut]
-// Loads Quillhook.dll the way the program does (by file name, KeyRemapProc
-// bound by name, WH_KEYBOARD_LL on this thread) and pumps messages until it is
+// Loads Quillhook.dll the way the program does (KeyRemapProc bound by name,
+// the library's start-up run through InitializeHookLibrary once it is bound,
+// WH_KEYBOARD_LL on this thread) and pumps messages until it is
 // killed or gets WM_QUIT. --log adds a hook of its own in front of the
 // library's that records every event the system delivers, injected or not.
 // --cut makes that hook pass each event on to the system but to no hook
@@ -76,10 +77,13 @@ int main(int argc, char** argv)
         }
         KeyRemapProcFn proc = reinterpret_cast<KeyRemapProcFn>(
             reinterpret_cast<void (*)()>(GetProcAddress(library, "KeyRemapProc")));
-        if (!proc) {
-            std::printf("hookhost: KeyRemapProc not exported\n");
+        InitializeHookLibraryFn initialize = reinterpret_cast<InitializeHookLibraryFn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(library, "InitializeHookLibrary")));
+        if (!proc || !initialize) {
+            std::printf("hookhost: KeyRemapProc or InitializeHookLibrary not exported\n");
             return 1;
         }
+        initialize();
         if (!SetWindowsHookExA(WH_KEYBOARD_LL, proc, library, 0)) {
             std::printf("hookhost: SetWindowsHookExA failed (error %lu)\n", GetLastError());
             return 1;

@@ -14,6 +14,8 @@
 #   QUILLON_CROSS_BUILD   Windows build dir (default <repo>/build/cross)
 #   QUILLON_NATIVE_BUILD  native build dir  (default <repo>/build/native)
 #   E2E_RESULTS           file that run.sh collects "PASS|FAIL suite case" lines in
+#   E2E_SCREEN            size of the Xvfb screen (default 1024x768), set by a
+#                         suite before it sources this file
 # Set for the suite:
 #   E2E_SUITE             suite name (script name without .sh)
 #   DISPLAY, WINEPREFIX   the private display and prefix
@@ -45,11 +47,17 @@
 #   e2e_binary NAME       path of a built Windows binary in the cross build ('' if none)
 #   e2e_tool NAME         path of a native tool (xkeys)
 #   e2e_winpath PATH      the Wine (Z:) name of a Unix path
+# The build's quillonversion.h:
+#   e2e_define NAME       the text of its "#define NAME "text"" line
+#   E2E_VERSION           the version (1.2.21), E2E_ENABLED_TITLE the program's
+#                         title with it ("Quillon - 1.2 (Build 21)")
+#   E2E_MAIN_CLASS, E2E_MAIN_TITLE  class and title of the hidden main window
 #   e2e_wine NAME ARGS..  starts $E2E_WORK/NAME (or NAME itself when it holds a
 #                         /) in the background under Wine, in its own dir;
 #                         output in $E2E_CASE_DIR/<name>.out; sets E2E_LAST_PID
 #                         (`wait` on it gives the program's exit code, 8 bits);
-#                         the case's end stops it
+#                         the case's end stops it. E2E_WINE_DIR=DIR in front
+#                         of it (or of a helper that calls it) runs it in DIR
 #   e2e_start_hookhost [ARGS]  hookhost.exe (Quillhook.dll from $E2E_WORK, with
 #                         --log $E2E_CASE_DIR/hook.log); waits until hooked
 #   e2e_hook_saw PATTERN  grep -E on that hook.log
@@ -180,6 +188,14 @@ e2e_tool() {
     printf '%s\n' "$path"
 }
 
+e2e_define() {
+    sed -n "s/^#define $1 \"\(.*\)\"\$/\1/p" "$QUILLON_CROSS_BUILD/generated/quillonversion.h" 2>/dev/null
+}
+E2E_VERSION=$(e2e_define QUILLON_VERSION_TEXT)
+E2E_ENABLED_TITLE="Quillon - ${E2E_VERSION%.*} (Build ${E2E_VERSION##*.})"
+E2E_MAIN_CLASS=$(e2e_define QUILLON_WINDOW_CLASS)
+E2E_MAIN_TITLE=$(e2e_define QUILLON_WINDOW_TITLE)
+
 e2e_winpath() {
     local path=$1
     printf 'Z:%s\n' "${path//\//\\}"
@@ -195,7 +211,7 @@ e2e_wine() {
     local dir name
     dir=$(dirname "$path")
     name=$(basename "$path")
-    (cd "$dir" && exec wine "$path" "$@") >>"$E2E_CASE_DIR/$name.out" 2>&1 </dev/null &
+    (cd "${E2E_WINE_DIR:-$dir}" && exec wine "$path" "$@") >>"$E2E_CASE_DIR/$name.out" 2>&1 </dev/null &
     E2E_LAST_PID=$!
     e2e_pids+=("$E2E_LAST_PID")
 }
@@ -491,7 +507,7 @@ e2e_start_xvfb() {
     local n
     for n in $(seq 90 189); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$E2E_ARTIFACTS/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${E2E_SCREEN:-1024x768}x24" -nolisten tcp -noreset >"$E2E_ARTIFACTS/xvfb.log" 2>&1 &
         e2e_xvfb_pid=$!
         # The lock file names the server that owns the display: ours, or one
         # that won a race for the same number.

@@ -17,7 +17,7 @@
 #include "library.h"
 #include "mappingfile.h"
 #include "quillhook.h"
-#include "rowtext.h"
+#include "recordtext.h"
 #include "textform.h"
 #include "typer.h"
 #include "typingqueue.h"

@@ -7,117 +7,10 @@
 #include <vector>
 
 #include "combinationlist.h"
-#include "keynames.h"
-#include "rowtext.h"
+#include "instancerule.h"
+#include "programtexts.h"
+#include "quillonversion.h"
 #include "switchrules.h"
-
-namespace {
-
-CombinationRecord Record(BYTE action, const char* text = "")
-{
-    CombinationRecord record;
-    std::memset(&record, 0, sizeof record);
-    record.action = action;
-    std::snprintf(record.payload, sizeof record.payload, "%s", text);
-    return record;
-}
-
-CombinationRecord ChangeKeyRecord(BYTE target, BYTE ctrl, BYTE alt, BYTE shift)
-{
-    CombinationRecord record = Record(ChangeKey);
-    record.payload[TargetByte] = static_cast<char>(target);
-    record.payload[CtrlByte] = static_cast<char>(ctrl);
-    record.payload[AltByte] = static_cast<char>(alt);
-    record.payload[ShiftByte] = static_cast<char>(shift);
-    return record;
-}
-
-std::string FunctionText(const CombinationRecord& record, std::size_t capacity = RowTextSize)
-{
-    std::vector<char> out(capacity + 16, 'x');
-    FormatFunctionText(&record, out.data(), capacity);
-    return out.data();
-}
-
-class RowTexts : public ::testing::Test {
-protected:
-    void SetUp() override { InitKeyNames(); }
-};
-
-} // namespace
-
-TEST_F(RowTexts, FunctionTextByActionKind)
-{
-    const struct {
-        BYTE action;
-        const char* payload;
-        const char* expected;
-    } cases[] = {
-        {DisableCombination, "left over", "DISABLE KEY COMBINATION! "},
-        {TypeText, "Hello, world", "Type Text: Hello, world"},
-        {LaunchApplication, "C:\\Tools\\calc.exe", "Launch Application: C:\\Tools\\calc.exe"},
-        {GoToUrl, "http://example.org/", "Go to URL: http://example.org/"},
-        {BlockKey, "left over", "Completely BLOCK Key! "},
-        {6, "odd", "<unknown function> odd"},
-        {255, "", "<unknown function> "},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(FunctionText(Record(c.action, c.payload)), c.expected) << int(c.action);
-}
-
-TEST_F(RowTexts, ChangeKeyNamesModifiersInFixedOrder)
-{
-    const struct {
-        BYTE ctrl, alt, shift;
-        const char* expected;
-    } cases[] = {
-        {0, 0, 0, "Change Key To:  F5"},
-        {1, 0, 1, "Change Key To:  Ctrl + Shift + F5"},
-        {0, 1, 1, "Change Key To:  Alt + Shift + F5"},
-        {1, 1, 0, "Change Key To:  Ctrl + Alt + F5"},
-        {1, 1, 1, "Change Key To:  Ctrl + Alt + Shift + F5"},
-        {7, 200, 1, "Change Key To:  Ctrl + Alt + Shift + F5"}, // any non-zero byte
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(FunctionText(ChangeKeyRecord(116, c.ctrl, c.alt, c.shift)), c.expected);
-}
-
-TEST_F(RowTexts, DescribeTargetKeyTakesAltBeforeCtrlButWritesCtrlFirst)
-{
-    EXPECT_STREQ(DescribeTargetKey(65, /*alt*/ 1, /*ctrl*/ 0, /*shift*/ 0), "Alt + A");
-    EXPECT_STREQ(DescribeTargetKey(65, 0, 1, 0), "Ctrl + A");
-    EXPECT_STREQ(DescribeTargetKey(7, 0, 0, 0), NoKeyName); // a code without a name
-}
-
-TEST_F(RowTexts, LongPayloadIsCutToTheBuffer)
-{
-    CombinationRecord record = Record(TypeText);
-    std::memset(record.payload, 'p', PayloadSize - 1);
-    record.payload[PayloadSize - 1] = '\0';
-    std::string text = FunctionText(record);
-    EXPECT_EQ(text.size(), static_cast<std::size_t>(RowTextSize - 1));
-    EXPECT_EQ(text.compare(0, 11, "Type Text: "), 0);
-
-    // A small buffer gets a cut text, terminated within its bounds.
-    EXPECT_EQ(FunctionText(record, 12), "Type Text: ");
-}
-
-TEST_F(RowTexts, UnterminatedPayloadIsNeverReadPastItsField)
-{
-    CombinationRecord record = Record(GoToUrl);
-    std::memset(record.payload, 'u', PayloadSize); // no terminator at all
-    std::string text = FunctionText(record, RowTextSize + 100);
-    EXPECT_EQ(text.size(), std::strlen("Go to URL: ") + PayloadSize);
-}
-
-TEST_F(RowTexts, KeyTextIsTheCombinationText)
-{
-    CombinationRecord record = Record(BlockKey);
-    record.keys[65] = 0x80;
-    char out[RowTextSize];
-    FormatKeyText(&record, out, sizeof out);
-    EXPECT_STREQ(out, "A");
-}
 
 TEST(TrayTip, CutTo63Characters)
 {
@@ -127,8 +20,11 @@ TEST(TrayTip, CutTo63Characters)
     CutTrayTip(longTitle.c_str(), tip);
     EXPECT_EQ(std::string(tip), std::string(63, 'T'));
 
-    CutTrayTip("Quillon - 1.2 (Build 21)- DISABLED!!", tip);
-    EXPECT_STREQ(tip, "Quillon - 1.2 (Build 21)- DISABLED!!");
+    char enabled[1024];
+    char disabled[1024];
+    ComposeTitles(enabled, disabled, sizeof enabled);
+    CutTrayTip(disabled, tip);
+    EXPECT_STREQ(tip, disabled);
     EXPECT_EQ(tip[TrayTipSize], 'x'); // nothing written past the field
 }
 
@@ -137,8 +33,11 @@ TEST(Titles, EnabledAndDisabled)
     char enabled[1024];
     char disabled[1024];
     ComposeTitles(enabled, disabled, sizeof enabled);
-    EXPECT_STREQ(enabled, "Quillon - 1.2 (Build 21)");
-    EXPECT_STREQ(disabled, "Quillon - 1.2 (Build 21)- DISABLED!!");
+    std::string version = std::string(QUILLON_VERSION_MAJOR_TEXT) + "." + QUILLON_VERSION_MINOR_TEXT;
+    EXPECT_EQ(version + "." + QUILLON_VERSION_BUILD_TEXT, QUILLON_VERSION_TEXT);
+    std::string title = "Quillon - " + version + " (Build " + QUILLON_VERSION_BUILD_TEXT + ")";
+    EXPECT_EQ(enabled, title);
+    EXPECT_EQ(disabled, title + "- DISABLED!!");
 }
 
 namespace {
@@ -180,6 +79,14 @@ TEST(CommandLine, BackgroundSwitchIsACaseSensitiveSubstring)
     EXPECT_FALSE(HasBackgroundSwitch(nullptr));
 }
 
+TEST(SingleInstance, NoMutexHandleCountsAsAnotherInstance)
+{
+    EXPECT_FALSE(AnotherInstanceRuns(true, 0));
+    EXPECT_TRUE(AnotherInstanceRuns(true, 183)); // ERROR_ALREADY_EXISTS
+    EXPECT_TRUE(AnotherInstanceRuns(false, 5));  // ERROR_ACCESS_DENIED: an elevated one holds it
+    EXPECT_TRUE(AnotherInstanceRuns(false, 0));
+}
+
 TEST(Capacity, AddingStopsAt300Records)
 {
     static CombinationTable table;
@@ -187,6 +94,25 @@ TEST(Capacity, AddingStopsAt300Records)
     EXPECT_TRUE(CanAddCombination(&table));
     table.count = MaxCombinations;
     EXPECT_FALSE(CanAddCombination(&table));
+}
+
+TEST(Capacity, AnAddedCombinationGoesWholeToTheEndOfTheTable)
+{
+    static CombinationTable table;
+    std::memset(&table, 0xEE, sizeof table);
+    table.count = 2;
+    CombinationRecord record;
+    std::memset(&record, 0, sizeof record);
+    record.keys[65] = record.keys[162] = record.keys[17] = 0x80;
+    record.action = GoToUrl;
+    for (int i = 0; i < PayloadSize; ++i)
+        record.payload[i] = static_cast<char>(i % 251);
+    EXPECT_EQ(AppendCombination(&table, &record), 2);
+    EXPECT_EQ(table.count, 3);
+    EXPECT_EQ(std::memcmp(&table.records[2], &record, sizeof record), 0);
+    table.count = MaxCombinations;
+    EXPECT_EQ(AppendCombination(&table, &record), -1);
+    EXPECT_EQ(table.count, MaxCombinations);
 }
 
 namespace {
@@ -228,7 +154,8 @@ TEST_P(Deletion, RemovesExactlyTheSelectedRowsAndRecords)
     FakeList list;
     for (int i = 0; i < c.count; ++i) {
         std::string name = "r" + std::to_string(i);
-        table.records[i] = Record(TypeText, name.c_str());
+        table.records[i].action = TypeText;
+        std::snprintf(table.records[i].payload, PayloadSize, "%s", name.c_str());
         table.records[i].keys[65 + i % 26] = 0x80;
         list.rows.push_back(name);
         list.selected.push_back(false);

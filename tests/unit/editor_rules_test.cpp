@@ -16,7 +16,9 @@ protected:
     {
         InitKeyNames();
         std::memset(&PendingCombination, 0, sizeof PendingCombination);
+        edit = {&PendingCombination, false, {}};
     }
+    CombinationEdit edit;
     static void SetKeys(std::initializer_list<int> codes)
     {
         ClearKeys(PendingCombination.keys);
@@ -90,34 +92,34 @@ TEST_F(EditorRules, WizardSteps)
 
     std::memset(PendingCombination.payload, 'q', sizeof PendingCombination.payload);
     PendingCombination.action = TypeText;
-    PrepareNewAction();
-    EXPECT_EQ(PendingCombination.action, NoActionChosen);
+    PrepareNewAction(&edit);
+    EXPECT_TRUE(edit.isNew);
     EXPECT_EQ(PendingCombination.payload[0], '\0');
     EXPECT_EQ(PendingCombination.payload[1], 'q');
 }
 
 TEST_F(EditorRules, AddingListedKeys)
 {
-    EXPECT_FALSE(HasAnyKey());
-    ASSERT_TRUE(AddListedKey("A  (code:65)"));
+    EXPECT_FALSE(HasAnyKey(&PendingCombination));
+    ASSERT_TRUE(AddListedKey(&PendingCombination, "A  (code:65)"));
     BYTE once[256];
     std::memcpy(once, PendingCombination.keys, sizeof once);
-    ASSERT_TRUE(AddListedKey("A  (code:65)"));
+    ASSERT_TRUE(AddListedKey(&PendingCombination, "A  (code:65)"));
     EXPECT_EQ(std::memcmp(once, PendingCombination.keys, sizeof once), 0);
-    EXPECT_TRUE(HasAnyKey());
+    EXPECT_TRUE(HasAnyKey(&PendingCombination));
 
     SetKeys({});
-    ASSERT_TRUE(AddListedKey("L.Shift  (code:160)"));
+    ASSERT_TRUE(AddListedKey(&PendingCombination, "L.Shift  (code:160)"));
     for (int code = 0; code < 256; ++code)
         EXPECT_EQ(PendingCombination.keys[code], code == 16 || code == 160 ? 0x80 : 0) << code;
     char text[3000];
     EXPECT_STREQ(GetCombinationText(PendingCombination.keys, text, sizeof text), "L.Shift");
 
     SetKeys({});
-    EXPECT_FALSE(AddListedKey("no code here"));
-    EXPECT_FALSE(HasAnyKey());
+    EXPECT_FALSE(AddListedKey(&PendingCombination, "no code here"));
+    EXPECT_FALSE(HasAnyKey(&PendingCombination));
     PendingCombination.keys[255] = 1;
-    EXPECT_TRUE(HasAnyKey());
+    EXPECT_TRUE(HasAnyKey(&PendingCombination));
 }
 
 TEST_F(EditorRules, EnableTableFollowsTheChoice)
@@ -209,8 +211,8 @@ TEST_F(EditorRules, OpeningOnEveryStoredAction)
     for (const auto& row : table) {
         std::memset(PendingCombination.payload, 0, sizeof PendingCombination.payload);
         std::memcpy(PendingCombination.payload, row.payload, std::strlen(row.payload) + 1);
-        PendingCombination.action = row.action;
-        PrepareActionChooser(&PendingCombination, &view);
+        PendingCombination.action = static_cast<BYTE>(row.action);
+        PrepareActionChooser(&edit, &view);
         EXPECT_EQ(view.currentChoice, row.action);
         EXPECT_TRUE(view.setFinish);
         EXPECT_EQ(view.finishEnabled, row.finish) << row.action << " " << row.payload;
@@ -223,9 +225,9 @@ TEST_F(EditorRules, OpeningOnEveryStoredAction)
 TEST_F(EditorRules, OpeningNewCombinationAndChangeKeyModifiers)
 {
     static ActionChooserOpening view;
-    PendingCombination.action = NoActionChosen;
+    edit.isNew = true;
     std::strcpy(PendingCombination.payload, "leftover");
-    PrepareActionChooser(&PendingCombination, &view);
+    PrepareActionChooser(&edit, &view);
     EXPECT_EQ(view.currentChoice, DisableCombination);
     EXPECT_FALSE(view.setFinish); // the template's enabled Finish stays
     EXPECT_EQ(view.checkedRadio, IDC_DISABLE_ACTION);
@@ -234,11 +236,12 @@ TEST_F(EditorRules, OpeningNewCombinationAndChangeKeyModifiers)
     const struct {
         char ctrl, alt, shift;
     } modifiers[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 1}, {0, 0, 0}, {7, 0, 2}};
+    edit.isNew = false;
     for (const auto& m : modifiers) {
         PendingCombination.action = ChangeKey;
         const char payload[] = {65, m.ctrl, m.alt, m.shift, 0};
         std::memcpy(PendingCombination.payload, payload, sizeof payload);
-        PrepareActionChooser(&PendingCombination, &view);
+        PrepareActionChooser(&edit, &view);
         EXPECT_EQ(view.withCtrl, m.ctrl != 0);
         EXPECT_EQ(view.withAlt, m.alt != 0);
         EXPECT_EQ(view.withShift, m.shift != 0);
@@ -247,7 +250,7 @@ TEST_F(EditorRules, OpeningNewCombinationAndChangeKeyModifiers)
     // Modifier bytes of another action are not read as check marks.
     PendingCombination.action = TypeText;
     std::memcpy(PendingCombination.payload, "A\1\1\1", 5);
-    PrepareActionChooser(&PendingCombination, &view);
+    PrepareActionChooser(&edit, &view);
     EXPECT_FALSE(view.withCtrl || view.withAlt || view.withShift);
 }
 
@@ -262,8 +265,8 @@ TEST_F(EditorRules, BlockIsOfferedForASingleKeyOnly)
     };
     for (const auto& row : table) {
         SetKeys(row.keys);
-        PendingCombination.action = NoActionChosen;
-        PrepareActionChooser(&PendingCombination, &view);
+        edit.isNew = true;
+        PrepareActionChooser(&edit, &view);
         EXPECT_EQ(view.blockEnabled, row.single);
     }
 }
@@ -273,7 +276,7 @@ TEST_F(EditorRules, OpeningTextOfAnUnterminatedPayloadIsCut)
     static ActionChooserOpening view;
     PendingCombination.action = TypeText;
     std::memset(PendingCombination.payload, 'z', sizeof PendingCombination.payload);
-    PrepareActionChooser(&PendingCombination, &view);
+    PrepareActionChooser(&edit, &view);
     EXPECT_EQ(std::strlen(view.text), static_cast<std::size_t>(PayloadTextMax));
 }
 
@@ -282,21 +285,27 @@ TEST_F(EditorRules, UrlRule)
     const struct {
         const char* entered;
         const char* stored;
+        bool refused; // Finish says why and stores nothing
     } table[] = {
-        {"example.com", "http://example.com"},
-        {"http://example.com", "http://example.com"},
-        {"see http://example.com/", "see http://example.com/"},
-        {"https://example.com", "http://https://example.com"},
-        {"HTTP://EXAMPLE.COM", "http://HTTP://EXAMPLE.COM"},
-        {"http:/x", "http://http:/x"},
-        {"", "http://"},
+        {"example.com", "http://example.com", false},
+        {"http://example.com", "http://example.com", false},
+        {"see http://example.com/", "http://see http://example.com/", true},
+        {"https://example.com", "https://example.com", false},
+        {"HTTP://EXAMPLE.COM", "HTTP://EXAMPLE.COM", false},
+        {"http:/x", "http:/x", false},
+        {"localhost:8080/x", "http://localhost:8080/x", false},
+        {" \thttps://example.test/x  ", "https://example.test/x", false},
+        {"file:///C:/x.exe", "file:///C:/x.exe", true},
+        {"", "http://", false},
     };
     for (const auto& row : table) {
         char payload[PayloadSize];
         std::strcpy(payload, row.entered);
         ApplyUrlRule(payload);
         EXPECT_STREQ(payload, row.stored);
+        EXPECT_EQ(UrlRefusal(row.entered) != nullptr, row.refused) << row.entered;
     }
+    EXPECT_NE(std::strstr(UrlRefusal("ftp://x"), "\"Launch Application:\""), nullptr);
 }
 
 TEST_F(EditorRules, UrlRuleAlwaysFitsThePayload)
@@ -360,15 +369,17 @@ TEST_F(EditorRules, FinishStoresEachChoice)
         {TypeText, longText, longText.substr(0, 2999)},
         {LaunchApplication, "C:\\windows\\notepad.exe", "C:\\windows\\notepad.exe"},
         {GoToUrl, "example.org", "http://example.org"},
-        {GoToUrl, "a http://b", "a http://b"},
+        {GoToUrl, "a http://b", "http://a http://b"},
+        {GoToUrl, "HTTPS://b", "HTTPS://b"},
         {GoToUrl, longText, "http://" + longText.substr(0, 2992)},
         {9, "x", ""},
     };
     for (const auto& row : table) {
         std::memset(PendingCombination.payload, 'p', sizeof PendingCombination.payload);
-        PendingCombination.action = NoActionChosen;
-        FinishChoice(row.choice, row.argument.c_str(), true, true, true);
+        edit.isNew = true;
+        FinishChoice(&edit, row.choice, row.argument.c_str(), true, true, true);
         EXPECT_EQ(PendingCombination.action, row.choice);
+        EXPECT_FALSE(edit.isNew);
         EXPECT_EQ(std::string(PendingCombination.payload), row.stored) << row.choice;
         // Nothing of an earlier edit stays after the text.
         EXPECT_EQ(PendingCombination.payload[PayloadSize - 1], 0) << row.choice;
@@ -376,27 +387,12 @@ TEST_F(EditorRules, FinishStoresEachChoice)
             EXPECT_EQ(PendingCombination.payload[row.stored.size() + 1], 0);
         }
     }
-    FinishChoice(ChangeKey, "Right.Alt  (code:165)", false, false, true);
+    FinishChoice(&edit, ChangeKey, "Right.Alt  (code:165)", false, false, true);
     EXPECT_EQ(PendingCombination.action, ChangeKey);
     const char expected[] = {18, 0, 0, 1, 0};
     EXPECT_EQ(std::memcmp(PendingCombination.payload, expected, sizeof expected), 0);
-}
-
-TEST_F(EditorRules, PendingCombinationIntoARecord)
-{
-    SetKeys({65, 162});
-    PendingCombination.action = GoToUrl;
-    for (int i = 0; i < PayloadSize; ++i)
-        PendingCombination.payload[i] = static_cast<char>(i % 251);
-    CombinationRecord record;
-    std::memset(&record, 0xEE, sizeof record);
-    CopyPendingInto(&record);
-    EXPECT_EQ(record.action, GoToUrl);
-    EXPECT_EQ(std::memcmp(record.keys, PendingCombination.keys, 256), 0);
-    EXPECT_EQ(std::memcmp(record.payload, PendingCombination.payload, PayloadSize), 0);
-    PendingCombination.action = 0x104; // only the low byte is stored
-    CopyPendingInto(&record);
-    EXPECT_EQ(record.action, ChangeKey);
+    FinishChoice(&edit, 0x100 + BlockKey, "", false, false, false); // only the low byte is stored
+    EXPECT_EQ(PendingCombination.action, BlockKey);
 }
 
 TEST_F(EditorRules, QuickHelpTexts)

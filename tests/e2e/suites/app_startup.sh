@@ -78,7 +78,7 @@ case_second_instance() {
     q_wait_exit
     [ "$Q_CODE" = 233 ] || { e2e_fail "exit code $Q_CODE, not 1001 (233 in 8 bits)"; return; }
     e2e_pid_alive "$first" || { e2e_fail "the first instance ended"; return; }
-    [ "$(ui find LATCHET Latchet)" = "$main" ] || { e2e_fail "the first main window is gone"; return; }
+    [ "$(ui find "$E2E_MAIN_CLASS" "$E2E_MAIN_TITLE")" = "$main" ] || { e2e_fail "the first main window is gone"; return; }
     e2e_pass
 }
 
@@ -92,17 +92,33 @@ q_start_fails() {
 }
 
 case_missing_library() {
-    e2e_case "a missing Quillhook.dll is reported and ends with 1"
+    e2e_case "a missing Quillhook.dll is reported and ends with 1; one in the current folder or on PATH is never loaded"
     rm -f "$E2E_WORK/Quillhook.dll"
-    q_start_fails "Error loading library" "Failed to load the libray." && e2e_pass
+    # A stranger's Quillhook.dll that marks the current folder when it is loaded.
+    local current=$E2E_WORK/current
+    mkdir -p "$current"
+    cp "$(dirname "$Q_UIDRIVER")/planted/Quillhook.dll" "$current/" || { e2e_fail "planted/Quillhook.dll is not built"; return; }
+    E2E_WINE_DIR=$current WINEPATH=$(e2e_winpath "$current") \
+        q_start_fails "Error loading library" "Failed to load the libray." || return
+    [ ! -e "$current/planted-Quillhook-loaded" ] || { e2e_fail "the Quillhook.dll of the current folder was loaded"; return; }
+    e2e_pass
 }
 
+# Every export of the list the program binds them by (hook/exportlist.h):
+# name, failure text and caption, the last two empty for the common ones.
+mapfile -t Exports < <(sed -n 's/^QUILLHOOK_EXPORT(\([A-Za-z0-9_]*\), "\(.*\)", "\(.*\)")$/\1|\2|\3/p' \
+    "$(dirname "$0")/../../../hook/exportlist.h")
+
 case_missing_export() {
-    local export=$1 caption=$2 text=$3
+    local export text caption
+    IFS='|' read -r export text caption <<<"$1"
+    [ -n "$text" ] || text="Error loading $export. Get Last Error: %d "
+    [ -n "$caption" ] || caption="Can not load DLL function"
+    # The number is GetLastError: 127, procedure not found.
+    text=${text/\%d/127}
     e2e_case "a library without $export is reported and ends with 1"
     [ -f "$Q_STUBS/lacks-$export.dll" ] || { e2e_fail "lacks-$export.dll is not built"; return; }
     cp "$Q_STUBS/lacks-$export.dll" "$E2E_WORK/Quillhook.dll"
-    # The number is GetLastError: 127, procedure not found.
     q_start_fails "$caption" "$text" && e2e_pass
 }
 
@@ -134,12 +150,8 @@ case_background_start
 case_background_is_case_sensitive
 case_second_instance
 case_missing_library
-case_missing_export KeyRemapProc "Error loading function address" "Error loading the function: 127 "
-case_missing_export SetListBox "Can not load DLL function" "Error loading setlistbox. Get Last Error: 127 "
-case_missing_export SetLastCombWindow "Can not load DLL function" "Error loading SetLastCombWindow. Get Last Error: 127 "
-case_missing_export SetSendLastComb "Can not load DLL function" "Error loading SetSendLastComb. Get Last Error: 127 "
-case_missing_export SetLastCombBuffer "Can not load DLL function" "Error loading SetLastCombBuffer. Get Last Error: 127 "
-case_missing_export ForceReloadKeysFromDisk "Can not load DLL function" "Error loading ForceReloadKeysFromDisk. Get Last Error: 127 "
-case_missing_export ResetKeysState "Can not load DLL function" "Error loading ResetKeysState. Get Last Error: 127 "
-case_missing_export GetHookCallCount "Can not load DLL function" "Error loading GetHookCallCount. Get Last Error: 127 "
+[ "${#Exports[@]}" -gt 0 ] || { e2e_case "the export list names the exports"; e2e_fail "no exports read from hook/exportlist.h"; }
+for entry in "${Exports[@]}"; do
+    case_missing_export "$entry"
+done
 case_autorun

@@ -48,7 +48,7 @@ case_dialog_controls() {
 }
 
 case_url_gets_scheme() {
-    e2e_case "Go to URL: a bare host name is stored with http:// in front"
+    e2e_case "Go to URL: a bare host name is stored with http:// in front, https keeps its own, a file is refused"
     q_start && q_dialog || return
     q_wizard_by_mouse "U  (code:85)" || return
     [ "$(ui focus "$Q_CHOOSER")" = 1008 ] || { e2e_fail "the focus is on $(ui focus "$Q_CHOOSER"), not on the checked choice"; return; }
@@ -59,7 +59,21 @@ case_url_gets_scheme() {
     wait_for 10 q_text_is "$Q_CHOOSER" 1014 "example.org" ||
         { e2e_fail "the URL field holds '$(ui text "$Q_CHOOSER" 1014)'"; return; }
     wait_for 10 q_enabled_is "$Q_CHOOSER" 1 1 || { e2e_fail "Finish stayed disabled with a URL"; return; }
-    q_finish_adds "keys=85 action=3 payload=b'http://example.org'" "U${tab}Go to URL: http://example.org" && e2e_pass
+    local stored="keys=85 action=3 payload=b'http://example.org'"
+    q_finish_adds "$stored" "U${tab}Go to URL: http://example.org" || return
+    ui select "$Q_DIALOG" 1016 0 && ui click "$Q_DIALOG" 1032 || { e2e_fail "could not edit row 0"; return; }
+    q_window Q_CHOOSER "$ChooserTitle" || return
+    uie settext "$Q_CHOOSER" 1014 'file:///C:/windows/notepad.exe' && ui click "$Q_CHOOSER" 1 || { e2e_fail "could not enter a file"; return; }
+    q_box "Go to URL:" || return
+    q_box_text | grep -qF '"Launch Application:"' || { e2e_fail "Finish did not refuse a file: $(q_box_text)"; return; }
+    # Refused: once the handler that showed the box is done, the chooser is still open, nothing stored.
+    ui click "$Q_BOX" 1
+    q_closed "Go to URL:" && q_settled "$Q_CHOOSER" || return
+    q_shown "$ChooserTitle" && q_record_is 0 "$stored" || { e2e_fail "closed, or stored $(q_record 0)"; return; }
+    uie settext "$Q_CHOOSER" 1014 'https://example.test/x' && ui click "$Q_CHOOSER" 1 || { e2e_fail "could not enter an https address"; return; }
+    wait_for 10 q_record_is 0 "keys=85 action=3 payload=b'https://example.test/x'" ||
+        { e2e_fail "stored $(q_record 0)"; return; }
+    e2e_pass
 }
 
 EditMapping='C text "first"

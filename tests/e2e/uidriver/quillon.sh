@@ -64,8 +64,8 @@
 #                         Quillon then ends with 0
 # Variables: EnabledTitle, DisabledTitle and the wizard's titles and texts below.
 
-EnabledTitle="Quillon - 1.2 (Build 21)"
-DisabledTitle="Quillon - 1.2 (Build 21)- DISABLED!!"
+EnabledTitle=$E2E_ENABLED_TITLE
+DisabledTitle="$E2E_ENABLED_TITLE- DISABLED!!"
 MethodTitle="How do you want to select the key/key combination?"
 TypingTitle="Type in the Key or Key Combination"
 MouseTitle="Use your mouse to select the Key or Key Combination"
@@ -139,7 +139,7 @@ q_launch() {
     Q_MAIN=""
     Q_DIALOG=""
 }
-q_find_main() { Q_MAIN=$(ui find LATCHET Latchet) && [ -n "$Q_MAIN" ]; }
+q_find_main() { Q_MAIN=$(ui find "$E2E_MAIN_CLASS" "$E2E_MAIN_TITLE") && [ -n "$Q_MAIN" ]; }
 q_wait_main() { wait_for "${1:-30}" q_find_main || { e2e_fail "Quillon's main window never appeared"; return 1; }; }
 q_start() { q_launch "" "$@" && q_wait_main; }
 

@@ -1,4 +1,4 @@
-#include "rowtext.h"
+#include "recordtext.h"
 
 #include <cstdio>
 #include <cstring>
@@ -7,10 +7,10 @@
 
 namespace {
 
-struct RowTextState {
+struct RecordTextState {
     char targetKeyText[TargetKeyTextSize];
 };
-RowTextState State;
+RecordTextState State;
 
 // Appends `text` to the terminated `buffer`, never past `capacity`.
 void AppendBounded(char* buffer, std::size_t capacity, const char* text)
@@ -83,46 +83,4 @@ void FormatFunctionText(const CombinationRecord* record, char* out, std::size_t 
         return;
     }
     }
-}
-
-void CutTrayTip(const char* title, char* tip)
-{
-    std::snprintf(tip, TrayTipSize, "%.*s", TrayTipSize - 1, title);
-}
-
-void QuotePath(const char* path, char* out, std::size_t capacity)
-{
-    if (capacity == 0)
-        return;
-    if (std::strchr(path, ' '))
-        std::snprintf(out, capacity, "\"%s\"", path);
-    else
-        std::snprintf(out, capacity, "%s", path);
-}
-
-void AutorunValueText(const char* path, char* out, std::size_t capacity)
-{
-    QuotePath(path, out, capacity);
-    AppendAutorunSwitch(out, capacity);
-}
-
-void AppendAutorunSwitch(char* quotedPath, std::size_t capacity)
-{
-    AppendBounded(quotedPath, capacity, "  /background");
-}
-
-bool HasBackgroundSwitch(const char* commandLine)
-{
-    return commandLine && std::strstr(commandLine, "/background") != nullptr;
-}
-
-void ComposeTitles(char* enabledTitle, char* disabledTitle, std::size_t capacity)
-{
-    std::snprintf(enabledTitle, capacity, "%s - %s.%s (Build %s)", "Quillon", "1", "2", "21");
-    std::snprintf(disabledTitle, capacity, "%s- DISABLED!!", enabledTitle);
-}
-
-bool CanAddCombination(const CombinationTable* table)
-{
-    return table->count < MaxCombinations;
 }

@@ -1,0 +1,15 @@
+# quillhook_exports(<var>): the export names of hook/exportlist.h, in its
+# order. Included by the build and by the export check (cmake -P).
+set(QUILLHOOK_EXPORT_LIST ${CMAKE_CURRENT_LIST_DIR}/../hook/exportlist.h)
+function(quillhook_exports var)
+  file(STRINGS ${QUILLHOOK_EXPORT_LIST} lines REGEX "^QUILLHOOK_EXPORT\\(")
+  set(names "")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^QUILLHOOK_EXPORT\\(([A-Za-z0-9_]+),.*" "\\1" name "${line}")
+    list(APPEND names ${name})
+  endforeach()
+  if(NOT names)
+    message(FATAL_ERROR "no exports in ${QUILLHOOK_EXPORT_LIST}")
+  endif()
+  set(${var} ${names} PARENT_SCOPE)
+endfunction()
