@@ -280,14 +280,18 @@ e2e_stop_wine() {
         wait_gone 10 "$pid" || kill -9 "$pid" 2>/dev/null
     done
     e2e_pids=()
-    # A later start must find no dying server.
-    wait_for 15 e2e_no_wineserver
+    # A later start must find no dying server: one that lingers is killed.
+    wait_for 15 e2e_no_wineserver && return 0
+    e2e_log "  the prefix's wineserver did not end: killed"
+    # shellcheck disable=SC2046
+    kill -9 $(e2e_prefix_pids 'wineserver*') 2>/dev/null
+    wait_for 15 e2e_no_wineserver || { e2e_log "  the prefix's wineserver does not end"; return 1; }
 }
 
 # Processes of our prefix are told apart from the others' by their
 # environment; a name is matched (as a glob) against the process name and
-# the last parts of its first two arguments.
-e2e_none_running() {
+# the last parts of its first two arguments. Prints their ids.
+e2e_prefix_pids() {
     local dir comm args name pattern
     for dir in /proc/[0-9]*; do
         read -r comm 2>/dev/null <"$dir/comm" || continue
@@ -297,14 +301,15 @@ e2e_none_running() {
                 # shellcheck disable=SC2254
                 case "$name" in
                 $pattern)
-                    { tr '\0' '\n' <"$dir/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$E2E_PREFIX" && return 1
+                    { tr '\0' '\n' <"$dir/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$E2E_PREFIX" &&
+                        echo "${dir#/proc/}" && continue 3
                     ;;
                 esac
             done
         done
     done
-    return 0
 }
+e2e_none_running() { [ -z "$(e2e_prefix_pids "$@")" ]; }
 e2e_no_wineserver() { e2e_none_running 'wineserver*'; }
 
 # --- keys and the recorder log -------------------------------------------
@@ -542,7 +547,7 @@ e2e_make_prefix() {
     fi
     # Nothing of an earlier, killed run may linger in our prefix.
     wineserver -k >/dev/null 2>&1
-    wait_for 15 e2e_no_wineserver
+    wait_for 15 e2e_no_wineserver || { echo "e2e: an earlier wineserver of $E2E_PREFIX does not end" >&2; return 1; }
 }
 
 E2E_PREFIX_LOCKED=""

@@ -140,7 +140,11 @@ q_launch() {
     Q_DIALOG=""
 }
 q_find_main() { Q_MAIN=$(ui find "$E2E_MAIN_CLASS" "$E2E_MAIN_TITLE") && [ -n "$Q_MAIN" ]; }
-q_wait_main() { wait_for "${1:-30}" q_find_main || { e2e_fail "Quillon's main window never appeared"; return 1; }; }
+q_wait_main() {
+    wait_for "${1:-30}" q_find_main && return 0
+    ui list >"$E2E_CASE_DIR/windows.txt"
+    e2e_fail "Quillon's main window never appeared (Quillon.exe $(e2e_pid_alive "$Q_PID" && echo runs || echo ended); windows.txt)"
+}
 q_start() { q_launch "" "$@" && q_wait_main; }
 
 # Sets Q_CODE (never in a subshell: only this shell can wait for its children).
