@@ -22,14 +22,13 @@ case_delete_selected() {
     e2e_mapping "$SixChanges" && q_start && q_dialog || return
     wait_for 10 q_records_are 6 || { e2e_fail "no six records to start from"; return; }
     # Two adjacent rows and the last one.
-    ui select "$Q_DIALOG" 1016 1,2,5 || { e2e_fail "could not select rows"; return; }
-    ui click "$Q_DIALOG" 1020
+    q_delete_rows 1,2,5 || return
     local rows
     rows=$(printf '%s\t%s\n' A "Change Key To:  B" G "Change Key To:  H" I "Change Key To:  J")
     wait_for 10 q_rows_are "$rows" || { q_rows >"$E2E_CASE_DIR/rows.txt"; e2e_fail "rows after delete (rows.txt)"; return; }
     wait_for 10 q_records_are 3 || { e2e_fail "the file holds $(q_records) records"; return; }
     sed -n '1p;4p;5p' <<<"$SixChanges" | e2e_mapping_file "$E2E_CASE_DIR/expected.mp" || return
-    cmp -s "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
+    q_same "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
         { e2e_fail "the file does not hold records 0, 3 and 4 in order"; return; }
 
     e2e_start_recorder || return
@@ -46,8 +45,7 @@ case_delete_selected() {
     ui tray "$Q_MAIN" 514
     q_dialog || return
     wait_for 10 q_rows_are "$rows" || { e2e_fail "without a file the list shows '$(q_rows)'"; return; }
-    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select a row"; return; }
-    ui click "$Q_DIALOG" 1020
+    q_delete_rows 1 || return
     # The file is swapped in whole: once it holds two records, they are final.
     wait_for 10 q_records_are 2 || { e2e_fail "the file holds $(q_records) records, not 2"; return; }
     cmp -s -n 3257 "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" &&
@@ -67,7 +65,7 @@ case_edit_selected() {
     ui click "$Q_CHOOSER" 2
     # A save after Cancel would come in the handler that ran the chooser.
     q_closed "$ChooserTitle" && q_settled "$Q_DIALOG" || return
-    cmp -s "$E2E_CASE_DIR/before.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "Cancel changed the file"; return; }
+    q_same "$E2E_CASE_DIR/before.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "Cancel changed the file"; return; }
 
     # A double click on the row (the first below the list's header) opens it too.
     local left top right bottom
@@ -136,10 +134,10 @@ case_closing_the_dialog() {
 case_terminate() {
     e2e_case "Terminate Application asks about autorun and ends with 0; Yes keeps the value"
     q_start && q_dialog || return
-    wait_for 10 eval '[ -n "$(q_autorun)" ]' || { e2e_fail "no autorun value at start"; return; }
+    wait_for 10 q_autorun_set || { e2e_fail "no autorun value at start"; return; }
     ui click "$Q_DIALOG" 1021
     q_autoload_answer 6 || return
-    [ -n "$(q_autorun)" ] || { e2e_fail "Yes removed the autorun value"; return; }
+    q_autorun_set || { e2e_fail "Yes removed the autorun value"; return; }
     e2e_pass
 }
 
@@ -190,6 +188,12 @@ case_import_while_running() {
     [ "$code" = 0 ] || { e2e_fail "quillmap.exe ended with $code: $(cat "$E2E_CASE_DIR/quillmap.exe.out")"; return; }
     grep -q 'the running Quillon loads them now' "$E2E_CASE_DIR/quillmap.exe.out" ||
         { e2e_fail "quillmap.exe did not tell Quillon: $(cat "$E2E_CASE_DIR/quillmap.exe.out")"; return; }
+    # Into another file, Quillon is not told and nothing says it loads them.
+    mv "$E2E_CASE_DIR/quillmap.exe.out" "$E2E_CASE_DIR/quillmap-own-file.out"
+    e2e_wine quillmap.exe import "$(e2e_winpath "$E2E_CASE_DIR/new.txt")" "$(e2e_winpath "$E2E_CASE_DIR/other.mp")"
+    wait "$E2E_LAST_PID" || { e2e_fail "quillmap.exe import into another file failed"; return; }
+    ! grep -qE 'loads them|could not be told' "$E2E_CASE_DIR/quillmap.exe.out" ||
+        { e2e_fail "quillmap.exe spoke of Quillon for another file: $(cat "$E2E_CASE_DIR/quillmap.exe.out")"; return; }
     e2e_mapping_file "$E2E_CASE_DIR/expected.mp" <"$E2E_CASE_DIR/new.txt" || return
     q_same "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
         { e2e_fail "quillmap.exe and quillmap wrote different files"; return; }
@@ -208,13 +212,12 @@ case_import_while_running() {
     echo 'A change D' >"$E2E_CASE_DIR/later.txt"
     e2e_wine quillmap.exe import "$(e2e_winpath "$E2E_CASE_DIR/later.txt")"
     wait "$E2E_LAST_PID" || { e2e_fail "the second quillmap.exe import failed"; return; }
-    # Posted messages are taken in order: once the switch posted after the
-    # import's notice is off, the import has been taken.
-    ui post "$Q_MAIN" 273 1018 0
-    wait_for 10 q_tray_colour red || { e2e_fail "Disable did not take"; return; }
+    # The notice is posted: once the library acts on it, the program has read the file too.
+    e2e_focus_recorder || return
+    wait_for 10 e2e_key_gives a d || { e2e_fail "after the second import A gave '$(e2e_typed)'"; return; }
     rm -f "$E2E_WORK/mapping.mp"
     ui post "$Q_MAIN" 273 32771 0
-    q_dialog "$DisabledTitle" || return
+    q_dialog || return
     wait_for 10 q_rows_are "$(printf '%s\t%s' A "Change Key To:  D")" ||
         { q_rows >"$E2E_CASE_DIR/rows-later.txt"; e2e_fail "the reopened dialog's rows (rows-later.txt)"; return; }
     e2e_pass

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Faults the real Quillon.exe meets with its "mapping.mp" (missing, empty,
-# damaged, too long, removed or overwritten while running, write-protected, a
-# disk that fills up in the middle of a save) and a flooded typing queue. For
+# damaged, too long, removed or overwritten while running, held open by another
+# program, write-protected, a disk that fills up in the middle of a save, a
+# folder named outside the code page) and a flooded typing queue. For
 # each: the message it calls for, the library going on with the table it
 # holds, and no combination that was saved before lost.
 # A read-only folder cannot be had here: the suites run as root, which Unix
@@ -25,6 +26,7 @@ q_shell_desktop
 
 CorruptText="The key combiantions data stored on disk appears to be corrupt! Will ingore it."
 TooManyText='The key combinations file holds more than 300 combinations. Only the first 300 were loaded. The whole file will be kept as "mapping.mp.bad" beside the program when the combinations are next saved.'
+UnreadableText='The key combinations file "mapping.mp" is there but cannot be read now: another program may be holding it. The combinations in it are kept and nothing is overwritten. Quillon reads the file again when the main window opens and before it saves a change.'
 WriteFailedText="There was a problem attempting to Write the combinations to the Disk. You changes can not be saved. Maybe the file is write protected?"
 
 # A changes into B, C is blocked: both can be seen at the recorder.
@@ -50,10 +52,7 @@ q_no_box() { q_settled && ! q_exists WARNING && ! q_exists "Error..."; }
 q_find_other_box() { q_find Q_BOX "$1" && [ "$Q_BOX" != "$2" ]; }
 q_other_box() { wait_for 20 q_find_other_box "$1" "$2" || { e2e_fail "no second \"$1\" box"; return 1; }; }
 
-q_delete_nothing() {
-    ui select "$Q_DIALOG" 1016 "" || { e2e_fail "could not clear the selection"; return 1; }
-    ui click "$Q_DIALOG" 1020
-}
+q_delete_nothing() { q_delete_rows ""; }
 q_missing() { [ ! -e "$1" ]; }
 # A save swaps a new file in: it has another inode.
 q_inode() { stat -c %i "$E2E_WORK/mapping.mp" 2>/dev/null; }
@@ -205,8 +204,7 @@ case_read_only() {
     chmod a-w "$E2E_WORK/mapping.mp"
     q_start && q_dialog && e2e_start_recorder && q_good_table_acts "at start" || return
     # Deleting the BlockKey row is a real change that cannot be saved.
-    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select a row"; return; }
-    ui click "$Q_DIALOG" 1020
+    q_delete_rows 1 || return
     q_box "Error..." && q_box_says "$WriteFailedText" && q_box_ok || return
     q_same "$E2E_CASE_DIR/good.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "the protected file changed"; return; }
     q_missing "$E2E_WORK/mapping.mp.tmp" || { e2e_fail "mapping.mp.tmp was left behind"; return; }
@@ -261,8 +259,7 @@ case_disk_full() {
     q_dialog || return
     [ "$(q_row_count)" = 40 ] || { e2e_fail "the dialog lists $(q_row_count) rows"; return; }
     e2e_start_recorder && q_good_table_acts "at start" || return
-    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select a row"; return; }
-    ui click "$Q_DIALOG" 1020
+    q_delete_rows 1 || return
     q_box "Error..." && q_box_says "$WriteFailedText" && q_box_ok || return
     q_same "$E2E_CASE_DIR/good.mp" "$folder/mapping.mp" || { e2e_fail "the file changed: $(q_records "$folder/mapping.mp")"; return; }
     q_missing "$folder/mapping.mp.tmp" || { e2e_fail "the half-written mapping.mp.tmp was left behind"; return; }
@@ -353,12 +350,55 @@ F9 text \"[end]\"" || return
     e2e_pass
 }
 
+case_held_at_startup() {
+    e2e_case "mapping.mp held open by another program at start-up: said once, a save can replace nothing (Error...), let go the next save takes it in whole"
+    e2e_mapping "$GoodMapping" || return
+    cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/good.mp"
+    q_hold "$E2E_WORK/mapping.mp" || return
+    q_launch "" && q_box WARNING 30 && q_box_says "$UnreadableText" && q_box_ok && q_wait_main && q_dialog || return
+    q_no_box || { e2e_fail "the held file was said again when the dialog opened"; return; }
+    q_rows_are "" || { e2e_fail "rows of a file that could not be read: $(q_rows)"; return; }
+    e2e_start_recorder && q_no_table_acts "with the file held" || return
+    # Held sharing nothing, it can neither be read nor kept aside: the save fails.
+    q_delete_nothing && q_box "Error..." && q_box_says "$WriteFailedText" && q_box_ok || return
+    q_same "$E2E_CASE_DIR/good.mp" "$E2E_WORK/mapping.mp" && q_missing "$E2E_WORK/mapping.mp.bad" ||
+        { e2e_fail "the held file was changed or moved"; return; }
+    q_let_go || return
+    # The save reads the file first: its records become the table, the library's too.
+    q_delete_nothing || return
+    wait_for 10 q_row_count_is 2 || { e2e_fail "the dialog lists $(q_row_count) rows after the file was let go"; return; }
+    q_saved_as "$E2E_CASE_DIR/good.mp" "the two records it read" || return
+    q_clean_save "after the file was let go" && e2e_pass
+}
+
+case_folder_outside_code_page() {
+    local folder="$E2E_WORKROOT/Łódź Zażółć"
+    e2e_case "a folder named with letters outside the ANSI code page: the combinations load, act and save, the autorun value names the program"
+    mkdir -p "$folder"
+    cp "$E2E_WORK/Quillon.exe" "$E2E_WORK/Quillhook.dll" "$folder/"
+    e2e_mapping_file "$folder/mapping.mp" "$GoodMapping" || return
+    q_clear_autorun
+    q_launch "$folder" && q_wait_main && q_dialog || return
+    q_row_count_is 2 || { e2e_fail "the dialog lists $(q_row_count) rows"; return; }
+    e2e_start_recorder && q_good_table_acts "in the folder" || return
+    # Deleting the BlockKey row saves beside the program; the library follows.
+    q_delete_rows 1 || return
+    wait_for 10 q_records_are 1 "$folder/mapping.mp" || { e2e_fail "the save left $(q_records "$folder/mapping.mp")"; return; }
+    q_clean_save && q_new_recorder || return
+    e2e_key_gives c c || { e2e_fail "the deleted C still acts (typed '$(e2e_typed)')"; return; }
+    wait_for 10 q_autorun_is "\"$(e2e_winpath "$folder/Quillon.exe")\"  /background" ||
+        { e2e_fail "autorun value: '$(q_autorun)'"; return; }
+    e2e_pass
+}
+
 case_missing
 case_empty
 case_odd_size
 case_too_many
 case_removed_while_running
 case_garbage_while_running
+case_held_at_startup
 case_read_only
 case_disk_full
+case_folder_outside_code_page
 case_typing_flood

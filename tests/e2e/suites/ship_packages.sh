@@ -103,7 +103,6 @@ case_uninstall() {
         { e2e_fail "the key combinations were not kept"; return; }
     e2e_pass
 }
-q_autorun_set() { [ -n "$(q_autorun)" ]; }
 
 case_versions_and_zip
 case_install_and_start

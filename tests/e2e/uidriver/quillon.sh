@@ -41,6 +41,8 @@
 # The main dialog (Q_DIALOG) and the wizard:
 #   q_rows                its rows, "keys<TAB>function" each
 #   q_rows_are ROWS, q_row_count, q_row_count_is N
+#   q_delete_rows ROWS    selects exactly ROWS (comma list from 0, "" = none)
+#                         and clicks Delete (a save even with none)
 #   q_wizard_by_mouse ENTRY...  Add, the mouse dialog, each key entry picked:
 #                         sets Q_METHOD, Q_PICK and Q_CHOOSER (the action chooser)
 #   q_wizard_by_typing TEXT KEYS...  Add, the typing dialog, xkeys KEYS
@@ -54,12 +56,16 @@
 #   q_record N            record N of mapping.mp: "keys=<codes> action=<n> payload=<python repr>"
 #   q_record_is N TEXT
 #   q_same FILE FILE      the same bytes
+#   q_hold FILE           another program holds FILE open, sharing nothing,
+#                         until q_let_go (which waits until it has let go)
 # Tray and autorun:
 #   q_tray_is 0|1         the shell holds Quillon's icon or not
 #   q_tray_menu           right click on the icon; waits for the menu (Q_MENU)
 #   q_menu_pick first|last  clicks that item of the open menu
 #   q_tray_colour green|red  the tray area shows the icon in use (on, off)
-#   q_autorun, q_autorun_is VALUE, q_clear_autorun   the start-with-Windows value
+#   q_autorun             the start-with-Windows value (read with the wide call,
+#                         as UTF-8; '' when there is none)
+#   q_autorun_is VALUE, q_autorun_set, q_clear_autorun
 #   q_autoload_answer ID  the question at the end is asked, answered with ID;
 #                         Quillon then ends with 0
 # Variables: EnabledTitle, DisabledTitle and the wizard's titles and texts below.
@@ -87,6 +93,8 @@ Q_METHOD=""
 Q_PICK=""
 Q_TYPING=""
 Q_CHOOSER=""
+Q_HELD=""
+Q_HOLDER=""
 
 # Keeps the exit code (a pipe into tr would lose it).
 q_tool() {
@@ -216,6 +224,10 @@ q_rows() { ui rows "$Q_DIALOG" 1016; }
 q_rows_are() { [ "$(q_rows)" = "$1" ]; }
 q_row_count() { q_rows | grep -c .; }
 q_row_count_is() { [ "$(q_row_count)" = "$1" ]; }
+q_delete_rows() {
+    ui select "$Q_DIALOG" 1016 "$1" || { e2e_fail "could not select the rows '$1'"; return 1; }
+    ui click "$Q_DIALOG" 1020
+}
 
 q_wizard_by_mouse() {
     local entry
@@ -292,6 +304,19 @@ PY
 q_record_is() { [ "$(q_record "$1")" = "$2" ]; }
 q_same() { cmp -s "$1" "$2"; }
 
+# Stands for a backup or sync program that keeps the file to itself.
+q_hold() {
+    Q_HELD=$E2E_CASE_DIR/held.ready
+    rm -f "$Q_HELD"
+    e2e_wine "$Q_UIDRIVER" hold "$(e2e_winpath "$1")" "$(e2e_winpath "$Q_HELD")"
+    Q_HOLDER=$E2E_LAST_PID
+    wait_for 30 e2e_ready_or_gone "$Q_HELD" "$Q_HOLDER" && [ -s "$Q_HELD" ] || { e2e_fail "$1 could not be held"; return 1; }
+}
+q_let_go() {
+    rm -f "$Q_HELD"
+    wait_gone 20 "$Q_HOLDER" || { e2e_fail "the holder did not let go"; return 1; }
+}
+
 # --- tray and autorun ------------------------------------------------------------
 
 q_tray_is() { [ "$(ui trayhas "$Q_MAIN")" = "$1" ]; }
@@ -333,11 +358,9 @@ q_tray_colour() {
     [ "${count:-0}" -ge 3 ]
 }
 
-q_autorun() {
-    wine reg query "$RunKey" /v QuillonStarup 2>/dev/null | tr -d '\r' |
-        sed -n 's/^ *QuillonStarup *REG_SZ *//p'
-}
+q_autorun() { ui autorun; }
 q_autorun_is() { [ "$(q_autorun)" = "$1" ]; }
+q_autorun_set() { [ -n "$(q_autorun)" ]; }
 q_clear_autorun() { wine reg delete "$RunKey" /v QuillonStarup /f >/dev/null 2>&1; return 0; }
 
 q_autoload_answer() {
