@@ -58,9 +58,7 @@ case_edit_selected() {
     e2e_case "editing the selected row keeps its place and keys; Cancel changes nothing"
     sed -n '1,3p' <<<"$SixChanges" | e2e_mapping && q_start && q_dialog || return
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/before.mp"
-    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select a row"; return; }
-    ui click "$Q_DIALOG" 1032
-    q_window Q_CHOOSER "$ChooserTitle" || return
+    q_edit_row 1 || return
     [ "$(ui owner "$Q_CHOOSER")" = "$Q_DIALOG" ] || { e2e_fail "the chooser is not owned by the dialog"; return; }
     ui click "$Q_CHOOSER" 2
     # A save after Cancel would come in the handler that ran the chooser.
@@ -255,8 +253,7 @@ case_scaling() {
         [ "$(ui dpi "$Q_DIALOG")" = "dpi=$dpi awareness=2" ] || { e2e_fail "at $dpi: $(ui dpi "$Q_DIALOG")"; return; }
         ui colfits "$Q_DIALOG" 1016 >"$E2E_CASE_DIR/columns.txt" ||
             { e2e_fail "a column cuts its text (column width needed): $(tr '\n' ' ' <"$E2E_CASE_DIR/columns.txt")"; return; }
-        q_window_shot "main-$((dpi * 100 / 96))" "$Q_DIALOG" && ui select "$Q_DIALOG" 1016 2 && ui click "$Q_DIALOG" 1032 &&
-            q_window Q_CHOOSER "$ChooserTitle" && [ "$(ui dpi "$Q_CHOOSER")" = "dpi=$dpi awareness=2" ] &&
+        q_window_shot "main-$((dpi * 100 / 96))" "$Q_DIALOG" && q_edit_row 2 && [ "$(ui dpi "$Q_CHOOSER")" = "dpi=$dpi awareness=2" ] &&
             q_window_shot "chooser-$((dpi * 100 / 96))" "$Q_CHOOSER" || { e2e_fail "the chooser at $dpi: $(ui dpi "$Q_CHOOSER")"; return; }
         widths+=("$Q_WIDTH")
     done

@@ -61,8 +61,7 @@ case_url_gets_scheme() {
     wait_for 10 q_enabled_is "$Q_CHOOSER" 1 1 || { e2e_fail "Finish stayed disabled with a URL"; return; }
     local stored="keys=85 action=3 payload=b'http://example.org'"
     q_finish_adds "$stored" "U${tab}Go to URL: http://example.org" || return
-    ui select "$Q_DIALOG" 1016 0 && ui click "$Q_DIALOG" 1032 || { e2e_fail "could not edit row 0"; return; }
-    q_window Q_CHOOSER "$ChooserTitle" || return
+    q_edit_row 0 || return
     uie settext "$Q_CHOOSER" 1014 'file:///C:/windows/notepad.exe' && ui click "$Q_CHOOSER" 1 || { e2e_fail "could not enter a file"; return; }
     q_box "Go to URL:" || return
     q_box_text | grep -qF '"Launch Application:"' || { e2e_fail "Finish did not refuse a file: $(q_box_text)"; return; }
@@ -86,9 +85,7 @@ case_edit_change_key() {
     wait_for 10 q_row_count_is 3 || { e2e_fail "rows: $(q_rows)"; return; }
     local before
     before=$(q_rows)
-    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select row 1"; return; }
-    ui click "$Q_DIALOG" 1032
-    q_window Q_CHOOSER "$ChooserTitle" || return
+    q_edit_row 1 || return
     q_checked_is "$Q_CHOOSER" 1027 1 && q_checked_is "$Q_CHOOSER" 1008 0 || { e2e_fail "Change Key To: is not chosen"; return; }
     q_checked_is "$Q_CHOOSER" 1039 1 && q_checked_is "$Q_CHOOSER" 1040 0 && q_checked_is "$Q_CHOOSER" 1041 1 ||
         { e2e_fail "the stored modifiers are not shown"; return; }
@@ -103,9 +100,7 @@ case_edit_change_key() {
     q_closed "$ChooserTitle" && q_settled "$Q_DIALOG" || return
     [ "$(cksum <"$E2E_WORK/mapping.mp")" = "$sum" ] && q_rows_are "$before" ||
         { e2e_fail "Cancel changed the combinations"; return; }
-    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select row 1"; return; }
-    ui click "$Q_DIALOG" 1032
-    q_window Q_CHOOSER "$ChooserTitle" || return
+    q_edit_row 1 || return
     q_choose "$Q_CHOOSER" 1028 "Z  (code:90)" || { e2e_fail "no Z target entry"; return; }
     wait_for 10 q_enabled_is "$Q_CHOOSER" 1 1 || { e2e_fail "Finish stayed disabled with a target"; return; }
     ui click "$Q_CHOOSER" 1040
@@ -128,7 +123,7 @@ case_edit_change_key() {
 
 row_zero_point() {
     local rect
-    rect=$(uie rect "$Q_DIALOG" 1016) || return 1
+    rect=$(ui rect "$Q_DIALOG" 1016) || return 1
     set -- $rect
     ROW_X=$(($1 + 40))
     ROW_Y=$(($2 + 30))
@@ -170,7 +165,7 @@ case_quick_help() {
     wait_for 10 help_is "$(printf 'As opposed to Disable Key this will completely BLOCK a key on your keyboard. All combinations that use this key will STOP working!\n\nFor this option to be enabled you have to select just ONE key and not a key combination.')" ||
         { e2e_fail "over BLOCK Key!: '$(ui text "$Q_CHOOSER" 1030)'"; return; }
     local rect
-    rect=$(uie rect "$Q_CHOOSER") || { e2e_fail "no dialog rectangle"; return; }
+    rect=$(ui rect "$Q_CHOOSER") || { e2e_fail "no dialog rectangle"; return; }
     set -- $rect
     xdotool mousemove $(($1 + 12)) $(($4 - 12))
     wait_for 10 help_is "$DefaultHelp" || { e2e_fail "over the empty area: '$(ui text "$Q_CHOOSER" 1030)'"; return; }

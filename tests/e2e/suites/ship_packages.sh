@@ -59,7 +59,7 @@ case_install_and_start() {
     e2e_mapping 'A change B' && cp "$E2E_WORK/mapping.mp" "$Inst/" || { e2e_fail "no mapping.mp"; return; }
     pk_start "$Inst" && e2e_start_recorder || return
     e2e_key_gives a b || { e2e_fail "A was not changed into B: '$(e2e_typed)'"; return; }
-    [ "$(q_autorun)" = "$WinInst\\Quillon.exe  /background" ] || { e2e_fail "autorun value: $(q_autorun)"; return; }
+    q_autorun_is "$WinInst\\Quillon.exe  /background" || { e2e_fail "autorun value: $(q_autorun)"; return; }
     e2e_pass
 }
 
@@ -67,8 +67,7 @@ case_install_and_start() {
 pk_start_in_tray() { pk_start "$1" && e2e_start_recorder && wait_for 10 q_tray_is 1; }
 # Asked to end, it ended as its Exit does (0, tray icon removed), not forced (9).
 pk_ended_gently() {
-    Q_CODE=running
-    wait_gone 20 "$Q_PID" && { wait "$Q_PID"; Q_CODE=$?; } && [ "$Q_CODE" = 0 ] && q_tray_is 0 ||
+    q_wait_exit && [ "$Q_CODE" = 0 ] && q_tray_is 0 ||
         { e2e_fail "Quillon: exit code $Q_CODE, tray icon $(ui trayhas "$Q_MAIN")"; return 1; }
 }
 

@@ -43,6 +43,7 @@
 #   q_rows_are ROWS, q_row_count, q_row_count_is N
 #   q_delete_rows ROWS    selects exactly ROWS (comma list from 0, "" = none)
 #                         and clicks Delete (a save even with none)
+#   q_edit_row ROW        selects ROW, clicks Edit; waits for the chooser (Q_CHOOSER)
 #   q_wizard_by_mouse ENTRY...  Add, the mouse dialog, each key entry picked:
 #                         sets Q_METHOD, Q_PICK and Q_CHOOSER (the action chooser)
 #   q_wizard_by_typing TEXT KEYS...  Add, the typing dialog, xkeys KEYS
@@ -227,6 +228,11 @@ q_row_count_is() { [ "$(q_row_count)" = "$1" ]; }
 q_delete_rows() {
     ui select "$Q_DIALOG" 1016 "$1" || { e2e_fail "could not select the rows '$1'"; return 1; }
     ui click "$Q_DIALOG" 1020
+}
+q_edit_row() {
+    ui select "$Q_DIALOG" 1016 "$1" || { e2e_fail "could not select row $1"; return 1; }
+    ui click "$Q_DIALOG" 1032
+    q_window Q_CHOOSER "$ChooserTitle"
 }
 
 q_wizard_by_mouse() {

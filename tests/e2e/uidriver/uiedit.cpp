@@ -2,8 +2,8 @@
 // Prints its answer on stdout; exit code 0 = done or true, 1 = not found or
 // false, 2 = usage.
 //
-//   rect HWND [ID]                screen rectangle of the window or child ID: left top right bottom
-//   center HWND [ID]              screen point in the middle of it: x y
+//   center HWND [ID]              screen point in the middle of the window or child ID: x y
+//                                 (uidriver's rect gives its rectangle)
 //   comboselect HWND ID TEXT      selects the entry TEXT of combo box ID and tells the dialog
 //                                 (CBN_SELCHANGE), as choosing it with the mouse does
 //   comboitems HWND ID            the entries of combo box ID, one per line
@@ -69,8 +69,8 @@ int main(int argc, char** argv)
 {
     // Every command names a window: without one, only the usage.
     const char* command = argc >= 3 ? argv[1] : "";
-    if (!std::strcmp(command, "rect") || !std::strcmp(command, "center"))
-        return UiPrintRect(UiTarget(argc, argv, 2), command[0] == 'c') ? 0 : 1;
+    if (!std::strcmp(command, "center"))
+        return UiPrintRect(UiTarget(argc, argv, 2), true) ? 0 : 1;
     if (!std::strcmp(command, "comboitems") && argc == 4)
         return ComboItems(UiTarget(argc, argv, 2));
     if (!std::strcmp(command, "children") && argc == 3) {
