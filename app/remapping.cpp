@@ -75,6 +75,11 @@ HKEY OpenRunKey()
     return nullptr;
 }
 
+void CountHookInstall()
+{
+    UINT_PTR count = reinterpret_cast<UINT_PTR>(GetPropA(MainWindow, HookInstallsProperty));
+    SetPropA(MainWindow, HookInstallsProperty, reinterpret_cast<HANDLE>(count + 1));
+}
 } // namespace
 
 void AddTrayIcon()
@@ -101,6 +106,7 @@ void InstallHook()
         MessageBoxA(nullptr, text, "Can not set hook", MB_ICONERROR | MB_OK);
         ExitProcess(1);
     }
+    CountHookInstall();
 }
 
 void RemoveHook()
@@ -127,6 +133,7 @@ void ReinstallHook()
     // A hook the system has dropped is gone already; the new one replaces it anyway.
     OsRemoveHook(HookHandle);
     HookHandle = fresh;
+    CountHookInstall();
 }
 
 void EnableRemapping()

@@ -6,29 +6,21 @@ set -u
 . "$(dirname "$0")/../lib.sh"
 
 case_typed_text_is_not_remapped() {
-    e2e_case "Left Ctrl+T types 'Hai Anna'; the ChangeKey A-to-B record leaves those letters alone"
     # The ChangeKey record comes first, so it is tried on every event first.
-    e2e_mapping <<'EOF_MAP' || { e2e_fail "quillmap import failed"; return; }
-A change B
-T+Left.Ctrl text "Hai Anna"
-EOF_MAP
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
-    e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
+    e2e_hook_case "Left Ctrl+T types 'Hai Anna'; the ChangeKey A-to-B record leaves those letters alone" \
+        $'A change B\nT+Left.Ctrl text "Hai Anna"' || return
+    e2e_keys down Control_L tap t up Control_L || return
     wait_for 15 e2e_typed_is "Hai Anna" || { e2e_fail "expected 'Hai Anna', got '$(e2e_typed)'"; return; }
-    e2e_got '^WM_KEYDOWN vk=84 ' && { e2e_fail "the T of the combination reached the window"; return; }
     # The physical A is still changed, so the record was in force while typing.
-    e2e_keys tap a || { e2e_fail "xkeys failed"; return; }
+    e2e_keys tap a || return
     wait_for 10 e2e_typed_is "Hai Annab" || { e2e_fail "a physical A should give 'b', got '$(e2e_typed)'"; return; }
+    e2e_got '^WM_KEYDOWN vk=84 ' && { e2e_fail "the T of the combination reached the window"; return; }
     e2e_pass
 }
 
 case_typed_text_twice() {
-    e2e_case "Each press of the combination types the text again, in order"
-    e2e_mapping <<<'T+Left.Ctrl text "ab1"' || { e2e_fail "quillmap import failed"; return; }
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
-    e2e_keys down Control_L tap t tap t up Control_L tap x || { e2e_fail "xkeys failed"; return; }
+    e2e_hook_case "Each press of the combination types the text again, in order" 'T+Left.Ctrl text "ab1"' || return
+    e2e_keys down Control_L tap t tap t up Control_L tap x || return
     # x was pressed after the second T, but the typer runs behind: both texts
     # come whole, whatever falls between them.
     wait_for 15 e2e_count_above '^WM_CHAR code=49 ' 1 || { e2e_fail "the text was not typed twice: '$(e2e_typed)'"; return; }
@@ -39,11 +31,8 @@ case_typed_text_twice() {
 }
 
 case_line_breaks() {
-    e2e_case "CR LF is typed as one Return, a lone CR as Return too"
-    e2e_mapping <<<'T+Left.Ctrl text "a\r\nb\rc"' || { e2e_fail "quillmap import failed"; return; }
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
-    e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
+    e2e_hook_case "CR LF is typed as one Return, a lone CR as Return too" 'T+Left.Ctrl text "a\r\nb\rc"' || return
+    e2e_keys down Control_L tap t up Control_L || return
     wait_for 15 e2e_got '^WM_KEYUP vk=67 ' || { e2e_fail "the text never arrived: '$(e2e_typed | od -An -c)'"; return; }
     # One Return, whatever key the layout gives for LF (Ctrl, and the
     # unassigned key after the text, left aside).
@@ -55,14 +44,11 @@ case_line_breaks() {
 }
 
 case_long_text() {
-    e2e_case "A text of 150 characters with capitals and punctuation arrives whole and in order"
     local text="The quick brown fox jumps over the lazy dog, 0123456789! "
     text="$text${text^^}Pack my box with five dozen liquor jugs? (yes) - done."
-    [ "${#text}" -ge 150 ] || { e2e_fail "the test text is only ${#text} characters"; return; }
-    e2e_mapping <<<"T+Left.Ctrl text \"$text\"" || { e2e_fail "quillmap import failed"; return; }
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
-    e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
+    e2e_hook_case "A text of ${#text} characters with capitals and punctuation arrives whole and in order" \
+        "T+Left.Ctrl text $(e2e_quoted "$text")" || return
+    e2e_keys down Control_L tap t up Control_L || return
     wait_for 30 e2e_typed_is "$text" || { e2e_fail "typed '$(e2e_typed)'"; return; }
     e2e_pass
 }
@@ -70,15 +56,12 @@ case_long_text() {
 caps_lock_is_on() { "$E2E_XKEYS" capslock; }
 
 case_caps_lock() {
-    e2e_case "With Caps Lock on, Left Ctrl+T types 'Hi there' as stored"
-    e2e_mapping <<<'T+Left.Ctrl text "Hi there"' || { e2e_fail "quillmap import failed"; return; }
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
-    e2e_keys tap Caps_Lock || { e2e_fail "xkeys failed"; return; }
+    e2e_hook_case "With Caps Lock on, Left Ctrl+T types 'Hi there' as stored" 'T+Left.Ctrl text "Hi there"' || return
+    e2e_keys tap Caps_Lock || return
     wait_for 10 caps_lock_is_on || { e2e_fail "Caps Lock did not go on"; return; }
-    e2e_keys tap a || { e2e_fail "xkeys failed"; return; }
+    e2e_keys tap a || return
     wait_for 10 e2e_typed_is A || { e2e_fail "Caps Lock is not on for the window: typed '$(e2e_typed)'"; return; }
-    e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
+    e2e_keys down Control_L tap t up Control_L || return
     wait_for 15 e2e_count_above '^WM_CHAR code=(69|101) ' 1 || { e2e_fail "the text never ended: '$(e2e_typed)'"; return; }
     e2e_typed_is "AHi there" || { e2e_fail "expected 'AHi there', got '$(e2e_typed)'"; return; }
     e2e_pass
