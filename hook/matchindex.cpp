@@ -43,7 +43,7 @@ MatchSlot* SlotFor(MatchIndex* index, const KeyMask& keys)
 }
 } // namespace
 
-void BuildMatchIndex(MatchIndex* index, CombinationTable* table)
+void BuildMatchIndex(MatchIndex* index, CombinationTable* table, const bool* acts)
 {
     for (int code = 0; code < KeyCount; ++code) {
         index->firstBlock[code] = NoRecord;
@@ -60,6 +60,8 @@ void BuildMatchIndex(MatchIndex* index, CombinationTable* table)
     for (int i = count - 1; i >= 0; --i) {
         CombinationRecord& record = table->records[i];
         FoldModifiers(record.keys);
+        if (acts && !acts[i])
+            continue;
         short at = static_cast<short>(i);
         MatchSlot* slot = SlotFor(index, MaskOfKeys(record.keys));
         slot->firstAny = at;

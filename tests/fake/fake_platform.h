@@ -82,6 +82,12 @@ struct FakePlatform {
     short layout[256];
     // OsAnsiToUnicode per character; the default is Windows-1252.
     unsigned short ansiToUnicode[256];
+    // The program of the foreground window ("" for no window) and how it was found.
+    std::string foregroundProgram;
+    ProgramLookup foregroundLookup = ProgramFound;
+    void (*foregroundWatch)() = nullptr; // as OsWatchForeground installed it
+    void (*later)() = nullptr;           // as OsCallLater asked for it
+    DWORD laterDelay = 0;
 };
 
 extern FakePlatform Fake;
@@ -92,6 +98,8 @@ std::vector<FakeKeyEvent> FakeKeyEventsSoFar();
 
 // Fresh recorder with the default layout and code page.
 void FakeReset();
+// Another window comes to the foreground: its program, then the watch is told.
+void FakeForeground(const std::string& program, ProgramLookup lookup = ProgramFound);
 // The US layout's VkKeyScanA for one character (-1 for none).
 short UsLayoutKeyScan(unsigned char character);
 
