@@ -66,14 +66,24 @@ case_dialog_controls() {
         "1039${tab}Button${tab}\"Ctrl+\"" \
         "1040${tab}Button${tab}\"Atl+\"" \
         "1041${tab}Button${tab}\"Shift+\"" \
-        "1012${tab}Edit${tab}\"\"")
+        "1012${tab}Edit${tab}\"\"" \
+        "-1${tab}Button${tab}\"\"" \
+        "-1${tab}Static${tab}\"Acts:\"" \
+        "1042${tab}Button${tab}\"everywhere\"" \
+        "1043${tab}Button${tab}\"only in\"" \
+        "1044${tab}Button${tab}\"everywhere except\"" \
+        "1045${tab}Edit${tab}\"\"" \
+        "1046${tab}ComboBox${tab}\"\"" \
+        "1047${tab}Button${tab}\"...\"")
     [ "$(children_of "$CHOOSER")" = "$expected" ] || { e2e_fail "dialog 130: $(children_of "$CHOOSER")"; return; }
     # A new combination: Disable chosen, Finish enabled, every argument disabled.
     is_checked "$CHOOSER" 1008 && is_enabled "$CHOOSER" 1 || { e2e_fail "not opened on Disable"; return; }
     local id
-    for id in 1012 1013 1014 1015 1028 1039 1040 1041; do
+    for id in 1012 1013 1014 1015 1028 1039 1040 1041 1045 1046 1047; do
         is_disabled "$CHOOSER" $id || { e2e_fail "control $id is enabled for Disable"; return; }
     done
+    is_checked "$CHOOSER" 1042 && is_unchecked "$CHOOSER" 1043 && is_unchecked "$CHOOSER" 1044 && is_checked "$CHOOSER" 1008 ||
+        { e2e_fail "a new combination does not act everywhere, or Acts: is no group of its own"; return; }
     # The Finish rule follows every choice.
     click "$CHOOSER" 1011
     wait_for 10 is_disabled "$CHOOSER" 1 || { e2e_fail "Finish stayed enabled with an empty URL"; return; }
@@ -256,6 +266,54 @@ case_browse_for_application() {
 }
 path_is_notepad() { ui text "$CHOOSER" 1013 | grep -qix 'c:\\windows\\notepad\.exe'; }
 
+exported_last() { "$QUILLON_NATIVE_BUILD/quillmap/quillmap" export "$E2E_WORK/mapping.mp" 2>/dev/null | tail -n 1; }
+NAMES_HELP="Enter here the programs by the file names of their executables, separated by commas, for example notepad.exe, code.exe. Capitals do not matter. At most 8 programs; their names take room from a text, which can then be shorter than 2999 characters."
+
+case_where_set_and_edited() {
+    e2e_case "Acts: only in a program picked from the open windows, then everywhere except: row, file and keys follow"
+    start_quillon || return
+    start_recorder || return
+    wizard_by_mouse "A  (code:65)" || return
+    click "$CHOOSER" 1027
+    choose "$CHOOSER" 1028 "B  (code:66)" || { e2e_fail "no B target entry"; return; }
+    click "$CHOOSER" 1043
+    wait_for 10 is_enabled "$CHOOSER" 1045 || { e2e_fail "the names stayed disabled for only in"; return; }
+    is_checked "$CHOOSER" 1027 || { e2e_fail "choosing only in unchecked Change Key To:"; return; }
+    uie comboitems "$CHOOSER" 1046 | grep -qxF recorder.exe ||
+        { e2e_fail "the open programs are: $(uie comboitems "$CHOOSER" 1046 | tr '\n' ' ')"; return; }
+    choose "$CHOOSER" 1046 recorder.exe || { e2e_fail "could not pick recorder.exe"; return; }
+    wait_for 10 text_is "$CHOOSER" 1045 "recorder.exe" || { e2e_fail "names: '$(ui text "$CHOOSER" 1045)'"; return; }
+    click_at "$CHOOSER" 1045 || { e2e_fail "could not point at the names"; return; }
+    xdotool key End type --delay 30 ", Code.exe"
+    wait_for 10 text_is "$CHOOSER" 1045 "recorder.exe, Code.exe" ||
+        { e2e_fail "names: '$(ui text "$CHOOSER" 1045)'"; return; }
+    wait_for 10 help_is "$NAMES_HELP" || { e2e_fail "over the names: '$(ui text "$CHOOSER" 1030)'"; return; }
+    keep_screenshot chooser-where
+    click "$CHOOSER" 1
+    wait_for 10 dialog_gone "$CHOOSER_TITLE" || { e2e_fail "Finish did not end dialog 130"; return; }
+    wait_for 10 rows_are "A${tab}Change Key To:  B (only in recorder.exe, Code.exe)" || { e2e_fail "rows: $(rows_of)"; return; }
+    [ "$(exported_last)" = "A change B in recorder.exe,Code.exe" ] || { e2e_fail "stored: $(exported_last)"; return; }
+    e2e_focus_recorder || return
+    e2e_keys tap a || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is b || { e2e_fail "in recorder.exe A gave '$(e2e_typed)', not b"; return; }
+
+    ui select "$MAIN" 1016 0 >/dev/null || { e2e_fail "could not select row 0"; return; }
+    click "$MAIN" 1032
+    wait_dialog CHOOSER "$CHOOSER_TITLE" || { e2e_fail "Edit did not open dialog 130"; return; }
+    is_checked "$CHOOSER" 1043 && text_is "$CHOOSER" 1045 "recorder.exe, Code.exe" && is_enabled "$CHOOSER" 1046 ||
+        { e2e_fail "the stored where is not shown: '$(ui text "$CHOOSER" 1045)'"; return; }
+    click "$CHOOSER" 1044
+    wait_for 10 is_checked "$CHOOSER" 1044 || { e2e_fail "everywhere except could not be chosen"; return; }
+    choose "$CHOOSER" 1028 "B  (code:66)" || { e2e_fail "no B target entry"; return; }
+    click "$CHOOSER" 1
+    wait_for 10 dialog_gone "$CHOOSER_TITLE" || { e2e_fail "Finish did not end dialog 130"; return; }
+    wait_for 10 rows_are "A${tab}Change Key To:  B (not in recorder.exe, Code.exe)" || { e2e_fail "rows: $(rows_of)"; return; }
+    e2e_focus_recorder || return
+    e2e_keys tap a || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is ba || { e2e_fail "after the edit A gave '$(e2e_typed)' in recorder.exe"; return; }
+    e2e_pass
+}
+
 case_about_box() {
     e2e_case "the Help menu's About opens the About box, and OK closes it"
     start_quillon || return
@@ -280,5 +338,6 @@ else
     case_edit_by_double_click
     case_quick_help
     case_browse_for_application
+    case_where_set_and_edited
     case_about_box
 fi
