@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "endrequest.h"
 #include "hooklibrary.h"
 #include "instancerule.h"
 #include "keynames.h"
@@ -22,8 +23,6 @@ HINSTANCE AppInstance;
 HWND MainWindow;
 char EnabledTitle[1024];
 char DisabledTitle[1024];
-HICON ApplicationIcon;
-HICON DisabledIcon;
 
 namespace {
 
@@ -72,9 +71,6 @@ void RegisterMainWindowClass(HINSTANCE instance)
 bool InitShell(HINSTANCE instance)
 {
     AppInstance = instance;
-    ApplicationIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPLICATION_ICON));
-    DisabledIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_DISABLED_ICON));
-
     // WM_CREATE loads the library, binds its exports, hooks and adds the tray icon.
     MainWindow = CreateWindowExA(0, Startup.className, Startup.windowTitle, WS_OVERLAPPEDWINDOW, 10,
                                  10, 1000, 500, nullptr, nullptr, instance, nullptr);
@@ -99,6 +95,7 @@ bool InitShell(HINSTANCE instance)
 
     if (!MainWindow)
         return false;
+    StartEndRequestWatch(MainWindow);
     ShowWindow(MainWindow, SW_HIDE);
     UpdateWindow(MainWindow);
 

@@ -8,8 +8,6 @@ extern HINSTANCE AppInstance;
 extern HWND MainWindow; // the hidden main window; null until created
 extern char EnabledTitle[1024];
 extern char DisabledTitle[1024];
-extern HICON ApplicationIcon; // icon 2
-extern HICON DisabledIcon;    // icon 134
 
 // Ends the process with 1001 when another instance runs.
 void EnsureSingleInstance();

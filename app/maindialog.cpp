@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "combinationlist.h"
+#include "dpi.h"
 #include "editor.h"
 #include "hooklibrary.h"
 #include "main.h"
@@ -25,6 +26,8 @@ struct MainDialogState {
     char keyText[RowTextSize];
     char functionText[RowTextSize];
     int focusWhenLeft; // the control that had the focus when the dialog was last deactivated
+    UINT dpi;          // of the open dialog: its columns and state icons are sized for it
+    HICON stateIcons[2]; // the disabled (icon 134) and the application icon (2), at `dpi`
 };
 MainDialogState Dialog;
 
@@ -67,6 +70,33 @@ void InsertColumn(HWND listView, int index, const char* heading, int width)
 void FollowHook(HWND dialog)
 {
     EnableWindow(GetDlgItem(dialog, IDC_ADD_COMBINATION), HookHandle != nullptr);
+}
+
+const int ColumnWidth = 200; // pixels at 96 DPI, each column at least
+
+void ShowStateIcon(HWND dialog)
+{
+    SendMessageA(GetDlgItem(dialog, IDC_STATE_ICON), STM_SETICON,
+                 reinterpret_cast<WPARAM>(Dialog.stateIcons[RemappingEnabled ? 1 : 0]), 0);
+}
+
+// Template dialogs scale by themselves; the list's columns and the icons
+// loaded at a size are the program's to follow.
+void FollowDpi(HWND dialog, UINT dpi)
+{
+    for (int column = 0; Dialog.dpi != 0 && column < 2; ++column) {
+        int width = static_cast<int>(SendMessageA(CombinationListView, LVM_GETCOLUMNWIDTH, column, 0));
+        SendMessageA(CombinationListView, LVM_SETCOLUMNWIDTH, column,
+                     MulDiv(width, static_cast<int>(dpi), static_cast<int>(Dialog.dpi)));
+    }
+    Dialog.dpi = dpi;
+    const int ids[2] = {IDI_DISABLED_ICON, IDI_APPLICATION_ICON};
+    for (int i = 0; i < 2; ++i) {
+        if (Dialog.stateIcons[i])
+            DestroyIcon(Dialog.stateIcons[i]);
+        Dialog.stateIcons[i] = LoadLargeIconForDpi(ids[i], dpi);
+    }
+    ShowStateIcon(dialog);
 }
 
 void EndMainDialog(HWND dialog, INT_PTR result)
@@ -142,11 +172,11 @@ void OnInitDialog(HWND dialog)
     CheckDlgButton(dialog, IDC_DISABLE, RemappingEnabled == 0 ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_ENABLE, RemappingEnabled == 1 ? BST_CHECKED : BST_UNCHECKED);
     CombinationListView = GetDlgItem(dialog, IDC_COMBINATION_LIST);
+    Dialog.dpi = 0; // the columns are made at the dialog's DPI
     InitCombinationList(CombinationListView);
     MainDialog = dialog;
     SetWindowTextA(dialog, RemappingEnabled ? EnabledTitle : DisabledTitle);
-    SendMessageA(GetDlgItem(dialog, IDC_STATE_ICON), STM_SETICON,
-                 reinterpret_cast<WPARAM>(RemappingEnabled ? ApplicationIcon : DisabledIcon), 0);
+    FollowDpi(dialog, WindowDpi(dialog));
     EnableWindow(GetDlgItem(dialog, IDC_ADD_COMBINATION), RemappingEnabled == 1);
     // Not the first tab stop, "Application Enabled": while remapping is off it
     // would click itself.
@@ -191,6 +221,19 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam)
 
 } // namespace
 
+namespace {
+// A column that would cut a row's text grows to it (the list scrolls), with
+// the list's margins (12 pixels at 96 DPI).
+void WidenColumnFor(int column, const char* text)
+{
+    int needed = static_cast<int>(SendMessageA(CombinationListView, LVM_GETSTRINGWIDTHA, 0,
+                                               reinterpret_cast<LPARAM>(text))) +
+                 ScaledToDpi(12, WindowDpi(CombinationListView));
+    if (SendMessageA(CombinationListView, LVM_GETCOLUMNWIDTH, column, 0) < needed)
+        SendMessageA(CombinationListView, LVM_SETCOLUMNWIDTH, column, needed);
+}
+} // namespace
+
 void InsertCombinationRow(int row, const char* keyText, const char* functionText)
 {
     LVITEMA item = {};
@@ -203,6 +246,8 @@ void InsertCombinationRow(int row, const char* keyText, const char* functionText
     item.pszText = const_cast<char*>(functionText);
     SendMessageA(CombinationListView, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(&item));
+    WidenColumnFor(0, keyText);
+    WidenColumnFor(1, functionText);
 }
 
 void AddCombinationRow(int row, const CombinationRecord* record)
@@ -223,9 +268,10 @@ void ListTableRows()
 
 void InitCombinationList(HWND listView)
 {
+    int width = ScaledToDpi(ColumnWidth, WindowDpi(listView));
     InsertColumn(listView, 0, "Key(s) Combination", 0);
-    InsertColumn(listView, 1, "Associated Function", 200);
-    SendMessageA(listView, LVM_SETCOLUMNWIDTH, 0, 200);
+    InsertColumn(listView, 1, "Associated Function", width);
+    SendMessageA(listView, LVM_SETCOLUMNWIDTH, 0, width);
     // A damaged file is reported by LoadMappingFile itself. A file of more than
     // 300 records was reported by the library when it loaded; the list shows the
     // first 300, and the next save keeps the whole file as "mapping.mp.bad".
@@ -283,8 +329,7 @@ void ShowRemappingState()
 {
     if (!MainDialog)
         return;
-    SendMessageA(GetDlgItem(MainDialog, IDC_STATE_ICON), STM_SETICON,
-                 reinterpret_cast<WPARAM>(RemappingEnabled ? ApplicationIcon : DisabledIcon), 0);
+    ShowStateIcon(MainDialog);
     SetWindowTextA(MainDialog, RemappingEnabled ? EnabledTitle : DisabledTitle);
     FollowHook(MainDialog);
     CheckDlgButton(MainDialog, IDC_DISABLE, RemappingEnabled == 0 ? BST_CHECKED : BST_UNCHECKED);
@@ -303,6 +348,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return FALSE; // the focus is set
     case WM_ACTIVATE:
         return OnActivate(dialog, wParam) ? TRUE : FALSE;
+    case WM_DPICHANGED:
+        FollowDpi(dialog, LOWORD(wParam));
+        return FALSE; // the dialog manager resizes the dialog and its fonts
     case WM_NOTIFY: {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->idFrom == IDC_COMBINATION_LIST && header->code == NM_DBLCLK)

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "dpi.h"
 #include "hooklibrary.h"
 #include "main.h"
 #include "maindialog.h"
@@ -34,12 +35,29 @@ NOTIFYICONDATAA TrayRecord(UINT flags)
     return record;
 }
 
+// The tray's icons at the size that it asks for, loaded whenever the tray
+// icon is added: a restarted shell may ask for another.
+struct TrayIcons {
+    HICON enabled;  // icon 137
+    HICON disabled; // icon 139
+};
+TrayIcons Tray;
+
+void LoadTrayIcons()
+{
+    if (Tray.enabled)
+        DestroyIcon(Tray.enabled);
+    if (Tray.disabled)
+        DestroyIcon(Tray.disabled);
+    Tray.enabled = LoadSmallIcon(IDI_TRAY_ENABLED);
+    Tray.disabled = LoadSmallIcon(IDI_TRAY_DISABLED);
+}
+
 void NotifyTray(DWORD operation)
 {
     NOTIFYICONDATAA record = TrayRecord(NIF_MESSAGE | NIF_ICON | NIF_TIP);
     record.uCallbackMessage = TRAY_CALLBACK_MESSAGE;
-    int icon = RemappingEnabled ? IDI_TRAY_ENABLED : IDI_TRAY_DISABLED;
-    record.hIcon = LoadIconA(AppInstance, MAKEINTRESOURCEA(icon));
+    record.hIcon = RemappingEnabled ? Tray.enabled : Tray.disabled;
     CutTrayTip(RemappingEnabled ? EnabledTitle : DisabledTitle, record.szTip);
     Shell_NotifyIconA(operation, &record);
 }
@@ -59,6 +77,7 @@ HKEY OpenRunKey()
 
 void AddTrayIcon()
 {
+    LoadTrayIcons();
     NotifyTray(NIM_ADD);
 }
 

@@ -1,11 +1,13 @@
 # Fails unless BINARY exports exactly the entry points of hook/exportlist.h by
-# their bare names.
+# their bare names, and is hardened.
+include(${CMAKE_CURRENT_LIST_DIR}/check-hardening.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/quillhook-exports.cmake)
 quillhook_exports(expected)
 execute_process(COMMAND ${OBJDUMP} -p ${BINARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${BINARY}")
 endif()
+quillon_check_hardening(${OBJDUMP} ${BINARY} "${dump}")
 string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n([^\n]+\n)*" table "${dump}")
 set(found "")
 string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z0-9_@]+" entries "${table}")

@@ -148,9 +148,15 @@ void End(HWND dialog, INT_PTR result) {
 
 void Finish(HWND dialog, CombinationEdit* edit) {
     ReadArgument(dialog, Chooser.argument, PayloadSize);
+    const char* refusal = Chooser.currentChoice == GoToUrl ? UrlRefusal(Chooser.argument) : nullptr;
+    if (refusal != nullptr) {
+        // The dialog stays open with the text as entered.
+        MessageBoxA(dialog, refusal, UrlRefusalCaption, MB_ICONWARNING | MB_OK);
+        return;
+    }
     GetDlgItemTextA(dialog, IDC_WHERE_NAMES, Chooser.whereNames, sizeof Chooser.whereNames);
     int whereKind = CheckedWhere(dialog);
-    const char* refusal = WhereRefusal(Chooser.currentChoice, Chooser.argument, whereKind, Chooser.whereNames,
+    refusal = WhereRefusal(Chooser.currentChoice, Chooser.argument, whereKind, Chooser.whereNames,
                                        Chooser.refusal, sizeof Chooser.refusal);
     if (refusal != nullptr) {
         // The dialog stays open with everything as entered.

@@ -6,6 +6,7 @@
 #include "keynames.h"
 #include "keystate.h"
 #include "resource.h"
+#include "webaddress.h"
 
 // Static for the whole run: the library keeps the address of `keys`.
 CombinationRecord PendingCombination;
@@ -30,6 +31,8 @@ std::size_t TextLength(const char* payload) {
     const void* end = std::memchr(payload, '\0', PayloadSize);
     return end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - payload) : PayloadSize;
 }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 struct RadioAction {
     int radio;
@@ -274,13 +277,32 @@ void PrepareActionChooser(const CombinationEdit* edit, ActionChooserOpening* vie
 
 void ApplyUrlRule(char* payload) {
     payload[PayloadTextMax] = '\0';
-    if (std::strstr(payload, "http://") != nullptr) return;
+    // Blanks around a pasted address are no part of it.
+    std::size_t start = 0;
+    while (IsBlank(payload[start])) ++start;
+    std::size_t end = std::strlen(payload);
+    while (end > start && IsBlank(payload[end - 1])) --end;
+    payload[end] = '\0';
+    std::memmove(payload, payload + start, end - start + 1);
+    if (AddressSchemeLength(payload) != 0) return;
     char url[PayloadSize];
     // "http://" with a text near the limit does not fit: the text is cut so
     // that the whole stays within 2999 characters.
     int length = std::snprintf(url, sizeof url, "http://%s", payload);
     if (length < 0) url[0] = '\0';
     CopyBounded(payload, PayloadSize, url, PayloadTextMax);
+}
+
+const char* const UrlRefusalCaption = "Go to URL:";
+
+const char* UrlRefusal(const char* argumentText) {
+    char address[PayloadSize];
+    CopyBounded(address, sizeof address, argumentText, PayloadTextMax);
+    ApplyUrlRule(address);
+    if (IsWebAddress(address)) return nullptr;
+    return "\"Go to URL:\" opens web pages only: an address that starts with http:// or https:// and holds no "
+           "blanks or quotes.\n\nTo open a program, a document or any other kind of address, choose "
+           "\"Launch Application:\" instead.";
 }
 
 int FoldTargetCode(int code) {

@@ -75,9 +75,15 @@ struct ActionChooserOpening {
 };
 void PrepareActionChooser(const CombinationEdit* edit, ActionChooserOpening* view);
 
-// Puts "http://" in front of a 3000-byte payload text that does not contain
-// it anywhere (case-sensitive); the result is cut to 2999 characters.
+// Cuts the blanks around a 3000-byte payload text and puts "http://" in
+// front of it when it has no scheme of its own ("https://x" keeps its own,
+// "localhost:8080" is a host and port); the result is cut to 2999 characters.
 void ApplyUrlRule(char* payload);
+// Why Finish refuses a "Go to URL:" text that the URL rule does not make an
+// address that Quillon opens (a program, a file, another scheme); null when
+// it is one.
+const char* UrlRefusal(const char* argumentText);
+extern const char* const UrlRefusalCaption;
 // The generic code of a sided modifier (160-165), any other code unchanged.
 int FoldTargetCode(int code);
 // Writes a ChangeKey payload: target, ctrl, alt, shift, 0.

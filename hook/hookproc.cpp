@@ -8,6 +8,7 @@
 #include "platform.h"
 #include "quillhook.h"
 #include "typingqueue.h"
+#include "webaddress.h"
 
 HookState Hook;
 std::atomic<DWORD> HookCallCount;
@@ -152,9 +153,15 @@ void PerformAction(const CombinationRecord& record, bool down)
             EnqueueText(record.payload, PayloadSize);
         break;
     case LaunchApplication:
-    case GoToUrl:
         if (!down)
             QueueLaunch(record.payload, PayloadSize);
+        break;
+    case GoToUrl:
+        // Web pages only: an "address" from a shared file must not start a program.
+        if (!down && IsWebAddress(record.payload))
+            QueueLaunch(record.payload, PayloadSize);
+        else if (!down)
+            OsMessageBeep(MB_ICONASTERISK);
         break;
     case ChangeKey:
         if (down)

@@ -5,6 +5,10 @@
 
 #include "keystate.h"
 #include "programwhere.h"
+#include "webaddress.h"
+
+const char* const NotWebAddressText =
+    "url: Quillon opens only an http:// or https:// address without blanks or quotes (launch starts a program or a file)";
 
 namespace {
 
@@ -171,6 +175,8 @@ void CheckRecord(const CombinationTable* table, int index, Reporter* r)
     }
     if (IsTextAction(record->action) && PayloadTextLength(record->payload) == static_cast<std::size_t>(PayloadSize))
         Report(r, number, "the payload has no terminating 0");
+    if (record->action == GoToUrl && !IsWebAddress(record->payload))
+        Report(r, number, NotWebAddressText);
     bool hasKey = HasKey(record->keys);
     if (!hasKey)
         Report(r, number, "no key: it can never act");

@@ -3,6 +3,9 @@
 
 #include "mappingfile.h"
 
+// What is wrong with a url whose address Quillon does not open.
+extern const char* const NotWebAddressText;
+
 // One finding: the record's number (from 1) and what is wrong with it.
 typedef void (*FindingProc)(int record, const char* text, void* context);
 

@@ -9,6 +9,7 @@
 #include "reloadnotice.h"
 #include "recordtext.h"
 #include "textform.h"
+#include "webaddress.h"
 
 namespace {
 
@@ -237,6 +238,13 @@ int RunImport(const char* textPath, std::FILE* in, const char* file, std::FILE* 
         LineKind kind = ParseCombinationLine(line, record, &problem);
         if (kind == LineError) {
             ImportError(&reader, problem.message, problem.offending);
+        } else if (kind == LineRecord && record->action == GoToUrl && !IsWebAddress(record->payload)) {
+            char address[72]; // cut, as the other errors cut the text at fault
+            std::size_t n = std::strlen(record->payload);
+            n = n < sizeof address - 1 ? n : sizeof address - 1;
+            std::memcpy(address, record->payload, n);
+            address[n] = 0;
+            ImportError(&reader, NotWebAddressText, address);
         } else if (kind == LineRecord && room) {
             ++State.table.count;
         } else if (kind == LineRecord && !tooMany) {

@@ -3,7 +3,8 @@
 bits per pixel). Pure standard library, so the build can run it anywhere.
 
 Usage: make-icons.py OUTPUT_DIR
-Writes app.ico (icon 2), disabled.ico (134), tray-on.ico (137), tray-off.ico (139).
+Writes app.ico (icon 2), disabled.ico (134), tray-on.ico (137), tray-off.ico (139),
+the same bytes at every run.
 """
 import os
 import struct
@@ -155,10 +156,12 @@ def main():
         return 2
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
-    icon(os.path.join(out, "app.ico"), (48, 32, 16), True)
-    icon(os.path.join(out, "disabled.ico"), (48, 32, 16), False)
-    icon(os.path.join(out, "tray-on.ico"), (16,), True)
-    icon(os.path.join(out, "tray-off.ico"), (16,), False)
+    # Drawn at the sizes that 100% to 200% ask for, so that the system
+    # shrinks an image only a little, and never stretches one.
+    icon(os.path.join(out, "app.ico"), (64, 48, 40, 32, 24, 20, 16), True)
+    icon(os.path.join(out, "disabled.ico"), (64, 48, 40, 32, 24, 20, 16), False)
+    icon(os.path.join(out, "tray-on.ico"), (32, 24, 20, 16), True)
+    icon(os.path.join(out, "tray-off.ico"), (32, 24, 20, 16), False)
     return 0
 
 

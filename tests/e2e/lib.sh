@@ -10,6 +10,8 @@
 #   QUILLON_CROSS_BUILD   Windows build dir (default <repo>/build/cross)
 #   QUILLON_NATIVE_BUILD  native build dir  (default <repo>/build/native)
 #   E2E_RESULTS           file that run.sh collects "PASS|FAIL suite case" lines in
+#   E2E_SCREEN            size of the Xvfb screen (default 1024x768), set by a
+#                         suite before it sources this file
 # Set for the suite:
 #   E2E_SUITE             suite name (script name without .sh)
 #   DISPLAY, WINEPREFIX   the private display and prefix
@@ -434,7 +436,7 @@ e2e_start_xvfb() {
     local n
     for n in $(seq 90 189); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$E2E_ARTIFACTS/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${E2E_SCREEN:-1024x768}x24" -nolisten tcp -noreset >"$E2E_ARTIFACTS/xvfb.log" 2>&1 &
         e2e_xvfb_pid=$!
         # The lock file names the server that owns the display: ours, or one
         # that won a race for the same number.

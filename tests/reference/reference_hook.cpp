@@ -7,6 +7,7 @@
 #include "launcher.h"
 #include "platform.h"
 #include "typingqueue.h"
+#include "webaddress.h"
 
 ReferenceHook Reference;
 
@@ -151,9 +152,14 @@ LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam)
                 EnqueueText(r.payload, PayloadSize);
             break;
         case LaunchApplication:
-        case GoToUrl:
             if (!down)
                 QueueLaunch(r.payload, PayloadSize);
+            break;
+        case GoToUrl:
+            if (!down && IsWebAddress(r.payload))
+                QueueLaunch(r.payload, PayloadSize);
+            else if (!down)
+                OsMessageBeep(MB_ICONASTERISK);
             break;
         case ChangeKey:
             if (down)

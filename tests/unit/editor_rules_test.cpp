@@ -286,21 +286,27 @@ TEST_F(EditorRules, UrlRule)
     const struct {
         const char* entered;
         const char* stored;
+        bool refused; // Finish says why and stores nothing
     } table[] = {
-        {"example.com", "http://example.com"},
-        {"http://example.com", "http://example.com"},
-        {"see http://example.com/", "see http://example.com/"},
-        {"https://example.com", "http://https://example.com"},
-        {"HTTP://EXAMPLE.COM", "http://HTTP://EXAMPLE.COM"},
-        {"http:/x", "http://http:/x"},
-        {"", "http://"},
+        {"example.com", "http://example.com", false},
+        {"http://example.com", "http://example.com", false},
+        {"see http://example.com/", "http://see http://example.com/", true},
+        {"https://example.com", "https://example.com", false},
+        {"HTTP://EXAMPLE.COM", "HTTP://EXAMPLE.COM", false},
+        {"http:/x", "http:/x", false},
+        {"localhost:8080/x", "http://localhost:8080/x", false},
+        {" \thttps://example.test/x  ", "https://example.test/x", false},
+        {"file:///C:/x.exe", "file:///C:/x.exe", true},
+        {"", "http://", false},
     };
     for (const auto& row : table) {
         char payload[PayloadSize];
         std::strcpy(payload, row.entered);
         ApplyUrlRule(payload);
         EXPECT_STREQ(payload, row.stored);
+        EXPECT_EQ(UrlRefusal(row.entered) != nullptr, row.refused) << row.entered;
     }
+    EXPECT_NE(std::strstr(UrlRefusal("ftp://x"), "\"Launch Application:\""), nullptr);
 }
 
 TEST_F(EditorRules, UrlRuleAlwaysFitsThePayload)
@@ -364,7 +370,8 @@ TEST_F(EditorRules, FinishStoresEachChoice)
         {TypeText, longText, longText.substr(0, 2999)},
         {LaunchApplication, "C:\\windows\\notepad.exe", "C:\\windows\\notepad.exe"},
         {GoToUrl, "example.org", "http://example.org"},
-        {GoToUrl, "a http://b", "a http://b"},
+        {GoToUrl, "a http://b", "http://a http://b"},
+        {GoToUrl, "HTTPS://b", "HTTPS://b"},
         {GoToUrl, longText, "http://" + longText.substr(0, 2992)},
         {9, "x", ""},
     };

@@ -43,6 +43,8 @@ std::vector<CombinationRecord> RandomTable(std::mt19937& rng, int size, const in
             r.payload[CtrlByte] = static_cast<char>(rng() % 2);
             r.payload[AltByte] = static_cast<char>(rng() % 3); // any nonzero counts
             r.payload[ShiftByte] = static_cast<char>(rng() % 2);
+        } else if (r.action == GoToUrl && i % 2 == 0) {
+            std::snprintf(r.payload, sizeof r.payload, "http://p%d", i);
         } else {
             std::snprintf(r.payload, sizeof r.payload, "p%d", i);
         }

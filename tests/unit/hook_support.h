@@ -113,5 +113,8 @@ inline std::string TakeSideEffects()
         if (Fake.shellOpens[i].owner != FakeDesktop)
             out += "!owner";
     }
+    for (std::size_t i = 0; i < Fake.beeps.size(); ++i)
+        out += std::string(out.empty() ? "" : " ") + "beep";
+    Fake.beeps.clear();
     return out;
 }

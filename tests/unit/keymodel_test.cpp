@@ -2,9 +2,11 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "keynames.h"
 #include "keystate.h"
+#include "webaddress.h"
 
 namespace {
 struct Keys {
@@ -190,4 +192,27 @@ TEST(IsSingleKey, CountsEveryNonzeroCodeButTheGenericModifiers)
     Keys lowBit;
     lowBit.v[70] = 0x01; // any nonzero value counts
     EXPECT_EQ(1, IsSingleKey(lowBit.v));
+}
+
+TEST(WebAddress, OwnSchemesPortsAndWhatOpens)
+{
+    const struct {
+        const char* address;
+        std::size_t scheme;
+        bool web;
+    } cases[] = {
+        {"https://example.test/x", 5, true}, {"HTTP://EXAMPLE.TEST", 4, true}, {"example.org", 0, false},
+        {"localhost:8080/x", 0, false},      {"example.test:8080", 0, false},   {"host:80x", 4, false},
+        {"file:///C:/x.exe", 4, false},      {"C:\\x.exe", 1, false},          {"httpx://x", 5, false},
+        {"", 0, false},                      {"http://a b", 4, false},          {"https://x\" --flag", 5, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.scheme, AddressSchemeLength(c.address)) << c.address;
+        EXPECT_EQ(c.web, IsWebAddress(c.address)) << c.address;
+    }
+    // A damaged record's payload may have no end: nothing past it is read.
+    std::vector<char> unterminated(3000, 'h');
+    EXPECT_EQ(0u, AddressSchemeLength(unterminated.data()));
+    std::memcpy(unterminated.data(), "http://", 7);
+    EXPECT_TRUE(IsWebAddress(unterminated.data()));
 }

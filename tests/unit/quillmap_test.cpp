@@ -72,6 +72,8 @@ CombinationRecord RandomRecord(std::mt19937* random)
         r.payload[TargetByte] = static_cast<char>(byte(*random));
         for (int i = CtrlByte; i <= ShiftByte; ++i)
             r.payload[i] = static_cast<char>(byte(*random) % 2);
+    } else if (r.action == GoToUrl) { // the chooser stores web addresses only
+        std::snprintf(r.payload, sizeof r.payload, "https://example.test/%d", byte(*random));
     } else if (r.action != DisableCombination && r.action != BlockKey) {
         int length = byte(*random) % 3 == 0 ? PayloadSize - 1 : byte(*random);
         for (int i = 0; i < length; ++i)
@@ -185,6 +187,7 @@ TEST_F(Quillmap, ImportReportsEachErrorWithItsLineAndWritesNothing)
         {"A text \"" + std::string(2990, 't') + "\" in notepad.exe\n",
          ":1: text too long beside these programs: at most 2975 bytes with them"},
         {"A block in a.exe b.exe\n", ":1: unexpected text after the action: b.exe"},
+        {"A url \"http://x\"\nB url \"file:///C:/x.exe\"\n", ":2: url: Quillon opens only an http:// or https:// address"},
     };
     Write(FileOf(1));
     const std::vector<char> before = Read();
@@ -228,7 +231,8 @@ TEST_F(Quillmap, CheckNamesEveryFaultWithItsRecord)
         {"A+B block\n", 1, "BlockKey of several keys"},
         {"A change #0\n", 1, "ChangeKey target 0"},
         {"A change Power/Wake\n", 1, "ChangeKey target 255"},
-        {"A text \"a\"\nA url \"b\"\n", 2, "record 1 has the same keys"},
+        {"A text \"a\"\nA url \"http://b\"\n", 2, "record 1 has the same keys"},
+        {"A url \"ftp://b\"\n", 1, "url: Quillon opens only"},
         {"A text \"a\"\nA change B\n", 1, "record 2 has the same keys"}, // the first pass wins
         {"A block\nA change B\n", 2, "record 1 has the same keys"},
         {"A text \"a\" in x.exe\nA text \"b\" not-in x.exe,y.exe\nA text \"c\" in x.exe,y.exe\n", 0, nullptr},

@@ -1,7 +1,10 @@
 #!/bin/bash
 # Quillon.exe's main dialog: deleting and editing rows, the record limit, the
-# ways to close it and the ways to end the program.
+# ways to close it, the ways to end the program, and how it and the chooser
+# look at 100% and 200%.
 set -u
+# Room for the dialogs at 200% (case_scaling).
+E2E_SCREEN=2048x1536
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../uidriver/quillon.sh"
 
@@ -243,6 +246,49 @@ case_import_while_running() {
     e2e_pass
 }
 
+# Wine's system DPI and the "shell" desktop's size, read by the programs of a
+# fresh server.
+q_display_scale() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f &&
+        wine reg add 'HKEY_CURRENT_CONFIG\Software\Fonts' /v LogPixels /t REG_DWORD /d "$1" /f &&
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d "$2" /f
+} >/dev/null 2>&1
+q_display_unscaled() { q_display_scale 96 1024x768; timeout 20 wineserver -w; return 0; }
+# A window's picture among the suite's artifacts; sets Q_WIDTH.
+q_window_shot() {
+    local left top right bottom
+    read -r left top right bottom <<<"$(ui rect "$2")"
+    Q_WIDTH=$((right - left))
+    import -display "$DISPLAY" -window root -crop "${Q_WIDTH}x$((bottom - top))+$left+$top" "$E2E_ARTIFACTS/$1.png"
+}
+
+# Last: the other cases run at 100%.
+case_scaling() {
+    e2e_case "at 100% and 200% the main dialog and the chooser are drawn at that DPI, every row whole"
+    e2e_on_exit q_display_unscaled
+    local dpi widths=()
+    for dpi in 96 192; do
+        e2e_stop_wine
+        q_display_scale "$dpi" "$((dpi * 32 / 3))x$((dpi * 8))"
+        printf '%s\n' 'T+Left.Ctrl text "Hello, World"' 'L+Left.Ctrl launch "C:\\windows\\notepad.exe"' \
+            'G+Left.Ctrl url "https://example.test/quillon"' 'A change F5+Ctrl+Shift' 'C block' 'W disable' | e2e_mapping
+        q_start && q_dialog || return
+        wait_for 10 eval '[ "$(q_rows | grep -c .)" = 6 ]' || { e2e_fail "rows: $(q_rows)"; return; }
+        # Sharp: the program draws at the DPI itself, the system stretches nothing.
+        [ "$(ui dpi "$Q_DIALOG")" = "dpi=$dpi awareness=2" ] || { e2e_fail "at $dpi: $(ui dpi "$Q_DIALOG")"; return; }
+        ui colfits "$Q_DIALOG" 1016 >"$E2E_CASE_DIR/columns.txt" ||
+            { e2e_fail "a column cuts its text (column width needed): $(tr '\n' ' ' <"$E2E_CASE_DIR/columns.txt")"; return; }
+        q_window_shot "main-$((dpi * 100 / 96))" "$Q_DIALOG" && ui select "$Q_DIALOG" 1016 2 && ui click "$Q_DIALOG" 1032
+        wait_for 20 q_chooser && [ "$(ui dpi "$Q_CHOOSER")" = "dpi=$dpi awareness=2" ] &&
+            q_window_shot "chooser-$((dpi * 100 / 96))" "$Q_CHOOSER" || { e2e_fail "the chooser at $dpi: $(ui dpi "$Q_CHOOSER")"; return; }
+        widths+=("$Q_WIDTH")
+    done
+    # Unclipped: the chooser's template grew with its font.
+    [ $((widths[1] * 10)) -ge $((widths[0] * 18)) ] && [ $((widths[1] * 10)) -le $((widths[0] * 22)) ] ||
+        { e2e_fail "the chooser is ${widths[0]} pixels wide at 100%, ${widths[1]} at 200%"; return; }
+    e2e_pass
+}
+
 case_import_while_running
 case_delete_selected
 case_edit_selected
@@ -252,3 +298,4 @@ case_terminate
 case_tray_exit
 case_close_from_outside
 case_long_payload
+case_scaling

@@ -96,7 +96,7 @@ case_dialog_controls() {
 }
 
 case_url_gets_scheme() {
-    e2e_case "Go to URL: a bare host name is stored with http:// in front"
+    e2e_case "Go to URL: a bare host name is stored with http:// in front, https keeps its own, a file is refused"
     start_quillon || return
     wizard_by_mouse "U  (code:85)" || return
     [ "$(ui focus "$CHOOSER")" = 1008 ] || { e2e_fail "the focus is on $(ui focus "$CHOOSER"), not on the checked choice"; return; }
@@ -112,6 +112,17 @@ case_url_gets_scheme() {
     wait_for 10 mapping_size_is 3257 || { e2e_fail "mapping.mp is $(mapping_size) bytes"; return; }
     mapping_record_is 0 "keys=85 action=3 payload=b'http://example.org'" || { e2e_fail "stored $(mapping_record 0)"; return; }
     rows_are "U${tab}Go to URL: http://example.org" || { e2e_fail "rows: $(rows_of)"; return; }
+    ui select "$MAIN" 1016 0 >/dev/null && click "$MAIN" 1032
+    wait_dialog CHOOSER "$CHOOSER_TITLE" || { e2e_fail "Edit did not open dialog 130"; return; }
+    uie settext "$CHOOSER" 1014 'file:///C:/windows/notepad.exe' >/dev/null && click "$CHOOSER" 1
+    wait_dialog REFUSAL "Go to URL:" && ui text "$REFUSAL" 65535 | grep -qF '"Launch Application:"' ||
+        { e2e_fail "Finish did not refuse a file: $(ui text "${REFUSAL:-0}" 65535)"; return; }
+    click "$REFUSAL" 1
+    wait_for 10 dialog_gone "Go to URL:" && dialog_shown "$CHOOSER_TITLE" &&
+        mapping_record_is 0 "keys=85 action=3 payload=b'http://example.org'" || { e2e_fail "closed, or stored $(mapping_record 0)"; return; }
+    uie settext "$CHOOSER" 1014 'https://example.test/x' >/dev/null && click "$CHOOSER" 1
+    wait_for 10 mapping_record_is 0 "keys=85 action=3 payload=b'https://example.test/x'" ||
+        { e2e_fail "stored $(mapping_record 0)"; return; }
     e2e_pass
 }
 

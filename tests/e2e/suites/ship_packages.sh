@@ -34,16 +34,18 @@ pk_start() {
 }
 
 case_versions_and_zip() {
-    e2e_case "the files carry version $Version; the zip holds exactly its three files and runs unpacked"
-    local file out
-    for file in Quillon.exe Quillhook.dll; do
-        out=$(ui version "$(e2e_winpath "$E2E_WORK/$file")" | tr '\n' ' ')
+    e2e_case "the zip holds exactly its four files in Quillon-$Version/, each carrying version $Version, and runs unpacked"
+    local file out top=Quillon-$Version
+    out=$(python3 -c 'import sys, zipfile; print(*sorted(zipfile.ZipFile(sys.argv[1]).namelist()))' "$Zip")
+    [ "$out" = "$top/ $top/Quillhook.dll $top/Quillon.exe $top/README.txt $top/quillmap.exe" ] ||
+        { e2e_fail "the zip holds: $out"; return; }
+    python3 -m zipfile -e "$Zip" "$E2E_WORK/portable" || { e2e_fail "the zip does not unpack"; return; }
+    for file in Quillon.exe Quillhook.dll quillmap.exe; do
+        out=$(ui version "$(e2e_winpath "$E2E_WORK/portable/$top/$file")" | tr '\n' ' ')
         [[ $out == "fixed $Version.0 $Version.0 translation 0409 04e4 ProductName=Quillon ProductVersion=$Version FileVersion=$Version FileDescription=Quillon "*" OriginalFilename=$file " ]] ||
             { e2e_fail "$file's version resource: $out"; return; }
     done
-    out=$(python3 -c 'import sys, zipfile; print(*sorted(zipfile.ZipFile(sys.argv[1]).namelist()))' "$Zip")
-    [ "$out" = "Quillhook.dll Quillon.exe README.txt" ] || { e2e_fail "the zip holds: $out"; return; }
-    python3 -m zipfile -e "$Zip" "$E2E_WORK/portable" && pk_start "$E2E_WORK/portable" && e2e_pass
+    pk_start "$E2E_WORK/portable/$top" && e2e_pass
 }
 
 case_install_and_start() {
@@ -51,7 +53,8 @@ case_install_and_start() {
     pk_clean
     pk_run "$Setup" /S || return
     cmp "$Inst/Quillon.exe" "$E2E_WORK/Quillon.exe" && cmp "$Inst/Quillhook.dll" "$E2E_WORK/Quillhook.dll" &&
-        [ -f "$Inst/README.txt" ] && [ -f "$Inst/Uninstall.exe" ] || { e2e_fail "files: $(ls "$Inst")"; return; }
+        cmp "$Inst/quillmap.exe" "$(e2e_binary quillmap.exe)" && [ -f "$Inst/README.txt" ] &&
+        [ -f "$Inst/Uninstall.exe" ] || { e2e_fail "files: $(ls "$Inst")"; return; }
     grep -qaF "$WinInst\\Quillon.exe" "$Shortcut" || { e2e_fail "no Start-menu shortcut to Quillon.exe"; return; }
     [ "$(pk_entry DisplayName)|$(pk_entry DisplayVersion)|$(pk_entry DisplayIcon)|$(pk_entry UninstallString)" = \
         "Quillon|$Version|$WinInst\\Quillon.exe,0|\"$WinInst\\Uninstall.exe\"" ] && [ -n "$(pk_entry Publisher)" ] &&
@@ -64,28 +67,42 @@ case_install_and_start() {
     e2e_pass
 }
 
+# The Quillon of $1 in the tray; the recorder keeps the tray's desktop once it has gone.
+pk_start_in_tray() { pk_start "$1" && e2e_start_recorder && wait_for 10 q_tray_is 1; }
+# Asked to end, it ended as its Exit does (0, tray icon removed), not forced (9).
+pk_ended_gently() {
+    Q_CODE=running
+    wait_gone 20 "$Q_PID" && { wait "$Q_PID"; Q_CODE=$?; } && [ "$Q_CODE" = 0 ] && q_tray_is 0 ||
+        { e2e_fail "Quillon: exit code $Q_CODE, tray icon $(ui trayhas "$Q_MAIN")"; return 1; }
+}
+
 case_reinstall() {
-    e2e_case "installing over a running Quillon ends it, replaces the files and keeps mapping.mp"
-    pk_start "$Inst" || return
+    e2e_case "installing over a running Quillon ends it gently, replaces the files and keeps mapping.mp"
+    pk_start_in_tray "$Inst" || { e2e_fail "no Quillon in the tray"; return; }
     cp "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before"
-    touch -d 2001-01-01 "$Inst/Quillon.exe" "$Inst/Quillhook.dll"
-    pk_run "$Setup" /S || return
-    wait_gone 10 "$Q_PID" || { e2e_fail "Quillon still runs"; return; }
-    [ "$(find "$Inst" -type f -name 'Quill*' -newermt 2002-01-01 | wc -l)" = 2 ] || { e2e_fail "files not replaced"; return; }
+    touch -d 2001-01-01 "$Inst/Quillon.exe" "$Inst/Quillhook.dll" "$Inst/quillmap.exe"
+    # The B that Quillon holds down for a held A is let go when it ends.
+    e2e_keys down a && wait_for 10 e2e_got '^WM_KEYDOWN vk=66 ' && pk_run "$Setup" /S && pk_ended_gently &&
+        wait_for 10 e2e_got '^WM_KEYUP vk=66 '
+    local held=$?
+    e2e_keys up a
+    [ "$held" = 0 ] || { e2e_fail "A held: B was not pressed, or not let go as Quillon ended"; return; }
+    [ "$(find "$Inst" -type f -iname 'Quill*' -newermt 2002-01-01 | wc -l)" = 3 ] || { e2e_fail "files not replaced"; return; }
     cmp "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before" || { e2e_fail "mapping.mp changed"; return; }
     e2e_pass
 }
 
-pk_removed() { [ -z "$(ls "$Inst"/{Quillon.exe,Quillhook.dll,README.txt,Uninstall.exe} "$Shortcut" 2>/dev/null)$(pk_entry DisplayName)" ]; }
+pk_removed() { [ -z "$(ls "$Inst"/{Quillon.exe,Quillhook.dll,quillmap.exe,README.txt,Uninstall.exe} "$Shortcut" 2>/dev/null)$(pk_entry DisplayName)" ]; }
 case_uninstall() {
-    e2e_case "a silent uninstall ends Quillon, removes it and its autorun value and keeps the key combinations"
-    pk_start "$Inst" && wait_for 10 q_autorun_set || { e2e_fail "no running Quillon with its autorun value"; return; }
+    e2e_case "a silent uninstall ends Quillon gently, removes it and its autorun value and keeps the key combinations"
+    pk_start_in_tray "$Inst" && wait_for 10 q_autorun_set || { e2e_fail "no Quillon in the tray with its autorun value"; return; }
     cp "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before"
     echo damaged >"$Inst/mapping.mp.bad"
     # It goes on from a copy of itself in the temporary folder.
     pk_run "$Inst/Uninstall.exe" /S || return
     wait_for 60 pk_removed || { e2e_fail "left behind: $(ls "$Inst" "$Shortcut")"; return; }
-    wait_gone 10 "$Q_PID" && [ -z "$(q_autorun)" ] || { e2e_fail "Quillon runs or autorun '$(q_autorun)' is left"; return; }
+    pk_ended_gently || return
+    [ -z "$(q_autorun)" ] || { e2e_fail "autorun '$(q_autorun)' is left"; return; }
     cmp "$Inst/mapping.mp" "$E2E_CASE_DIR/mapping.before" && [ -f "$Inst/mapping.mp.bad" ] ||
         { e2e_fail "the key combinations were not kept"; return; }
     e2e_pass

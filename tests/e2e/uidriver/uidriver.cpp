@@ -21,6 +21,11 @@
 //   traydelete HWND               removes tray icon 110 of HWND from the shell
 //   rows HWND ID                  rows of list view ID, one "col0<TAB>col1" line each
 //   colwidth HWND ID COLUMN       width in pixels of a column of list view ID
+//   colfits HWND ID               per column of list view ID: "COLUMN WIDTH NEEDED", the
+//                                 longest row text (LVM_GETSTRINGWIDTH) and its padding
+//                                 (12 pixels at 96 DPI); 0 when every column fits
+//   dpi HWND                      "dpi=N awareness=A" of the window (A: 0 unaware,
+//                                 1 system, 2 per monitor)
 //   select HWND ID ROWS           selects exactly the rows (comma list, "" = none) of list view ID
 //   style HWND [ID]               window style and extended style in hex
 //   rect HWND [ID]                screen rectangle: left top right bottom
@@ -31,6 +36,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -212,6 +218,31 @@ int Select(HWND list, const char* rows)
     return ok ? 0 : 1;
 }
 
+// Per column, the longest row text as the list view measures it in its own
+// font, and its margins (12 pixels at 96 DPI).
+int ColumnsFit(HWND list)
+{
+    RemoteBlock block = {};
+    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    bool fit = list && OpenRemote(list, sizeof(LVITEMA) + TextSize, &block) && rows > 0;
+    static char text[TextSize];
+    for (int column = 0; fit && column < 2; ++column) {
+        int needed = 0;
+        for (int row = 0; fit && row < rows; ++row) {
+            SIZE_T moved = 0;
+            fit = RemoteItemText(list, &block, row, column, text, TextSize) &&
+                  WriteProcessMemory(block.process, block.base, text, std::strlen(text) + 1, &moved);
+            int width = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(block.base)));
+            needed = std::max(needed, width + MulDiv(12, static_cast<int>(GetDpiForWindow(list)), 96));
+        }
+        int width = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+        std::printf("%d %d %d\n", column, width, needed);
+        fit = fit && width >= needed;
+    }
+    CloseRemote(&block);
+    return fit ? 0 : 1;
+}
+
 NOTIFYICONDATAA TrayRecord(HWND window)
 {
     NOTIFYICONDATAA record = {};
@@ -368,6 +399,14 @@ int main(int argc, char** argv)
             return 1;
         std::printf("%d\n", static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH,
                                                            static_cast<WPARAM>(Number(argv[4])), 0)));
+        return 0;
+    }
+    if (!std::strcmp(command, "colfits") && args == 2)
+        return ColumnsFit(Target(argc, argv, 2));
+    if (!std::strcmp(command, "dpi") && args == 1) {
+        HWND window = Window(argv[2]);
+        std::printf("dpi=%u awareness=%d\n", GetDpiForWindow(window),
+                    static_cast<int>(GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window))));
         return 0;
     }
     if (!std::strcmp(command, "select") && args == 3)

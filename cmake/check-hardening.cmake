@@ -1,0 +1,20 @@
+# Included by the binary checks: fails unless BINARY asks for ASLR with 64-bit
+# addresses (HIGH_ENTROPY_VA 0x20, DYNAMIC_BASE 0x40) and DEP (NX_COMPAT
+# 0x100), and carries the stack protector's guard (-fstack-protector-strong).
+function(quillon_check_hardening objdump binary dump)
+  string(REGEX MATCH "DllCharacteristics[ \t]+([0-9A-Fa-f]+)" found "${dump}")
+  if(NOT found)
+    message(FATAL_ERROR "${binary}: objdump shows no DllCharacteristics")
+  endif()
+  set(hex ${CMAKE_MATCH_1})
+  math(EXPR flags "0x${hex}")
+  math(EXPR missing "(${flags} & 0x160) ^ 0x160")
+  if(NOT missing EQUAL 0)
+    message(FATAL_ERROR "${binary}: DllCharacteristics 0x${hex} lacks ASLR or DEP")
+  endif()
+  execute_process(COMMAND ${objdump} -t ${binary} OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0 OR NOT symbols MATCHES " __stack_chk_guard\n")
+    message(FATAL_ERROR "${binary}: no stack protector (__stack_chk_guard) among its symbols")
+  endif()
+  message(STATUS "hardening: DllCharacteristics 0x${hex}, stack protector")
+endfunction()
