@@ -138,23 +138,19 @@ bool CheckWhere(const CombinationRecord* record, int number, Reporter* r)
     int never = 0;
     char text[4 * ProgramNameSize + 160];
     for (int i = 0; i < where.count; ++i) {
+        const char* fault = !CanBeFileName(where.names[i])
+                                ? "cannot be a file name (no control character, \\ / : * ? \" < > |, device name, "
+                                  "or blank or dot at its end)"
+                            : SameProgramName(where.names[i], PackagedAppHost)
+                                ? "only hosts the windows of packaged apps, for which the app's own executable counts"
+                                : nullptr;
+        if (!fault)
+            continue;
         char name[4 * ProgramNameSize];
         Visible(where.names[i], name, sizeof name);
-        if (!CanBeFileName(where.names[i])) {
-            std::snprintf(text, sizeof text,
-                          "program \"%s\" cannot be a file name (no control character, \\ / : * ? \" < > |, "
-                          "device name, or blank or dot at its end)",
-                          name);
-            Report(r, number, text);
-            ++never;
-        } else if (SameProgramName(where.names[i], PackagedAppHost)) {
-            std::snprintf(text, sizeof text,
-                          "program \"%s\" only hosts the windows of packaged apps, for which the app's own "
-                          "executable counts",
-                          name);
-            Report(r, number, text);
-            ++never;
-        }
+        std::snprintf(text, sizeof text, "program \"%s\" %s", name, fault);
+        Report(r, number, text);
+        ++never;
     }
     if (where.kind == ActsOnlyIn && never == where.count) {
         Report(r, number, "can never act: none of the programs it acts in can be in the foreground");
