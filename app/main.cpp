@@ -13,6 +13,7 @@
 #include "maindialog.h"
 #include "mainwindow.h"
 #include "mappingwriter.h"
+#include "programfile.h"
 #include "programtexts.h"
 #include "rawwatch.h"
 #include "remapping.h"
@@ -86,8 +87,8 @@ bool InitShell(HINSTANCE instance)
     MappingReload = Library.ForceReloadKeysFromDisk;
     // The program holds what the library holds from the start, so that a file
     // removed or damaged later loses nothing at the next save. The library
-    // has already reported a file it could not load whole.
-    LoadMappingFileQuietly(&ProgramTable, nullptr);
+    // has already said what it found.
+    LoadProgramTable(&ProgramTable, LoadAtStartup);
 
     RegisterSessionNotices(MainWindow);
     // Keys that arrive while the hook is not called tell that the system dropped it.

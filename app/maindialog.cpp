@@ -10,7 +10,7 @@
 #include "editor.h"
 #include "hooklibrary.h"
 #include "main.h"
-#include "mappingwriter.h"
+#include "programfile.h"
 #include "recordtext.h"
 #include "remapping.h"
 #include "resource.h"
@@ -30,11 +30,6 @@ struct MainDialogState {
     HICON stateIcons[2]; // the disabled (icon 134) and the application icon (2), at `dpi`
 };
 MainDialogState Dialog;
-
-void AddRowFromFile(int index, const CombinationRecord* record)
-{
-    AddCombinationRow(index, record);
-}
 
 bool ListRowSelected(int row, void*)
 {
@@ -133,7 +128,7 @@ void OnAddCombination(HWND dialog)
     if (row < 0)
         return;
     AddCombinationRow(row, &ProgramTable.records[row]);
-    SaveMappingFile(&ProgramTable);
+    SaveProgramTable(&ProgramTable);
 }
 
 #ifndef BM_SETDONTCLICK
@@ -264,6 +259,15 @@ void ListTableRows()
     for (int i = 0; i < ProgramTable.count; ++i)
         AddCombinationRow(i, &ProgramTable.records[i]);
 }
+
+// The open dialog's rows again, after the table took in the file.
+void RelistTable()
+{
+    if (!MainDialog)
+        return;
+    SendMessageA(CombinationListView, LVM_DELETEALLITEMS, 0, 0);
+    ListTableRows();
+}
 } // namespace
 
 void InitCombinationList(HWND listView)
@@ -272,20 +276,17 @@ void InitCombinationList(HWND listView)
     InsertColumn(listView, 0, "Key(s) Combination", 0);
     InsertColumn(listView, 1, "Associated Function", width);
     SendMessageA(listView, LVM_SETCOLUMNWIDTH, 0, width);
-    // A damaged file is reported by LoadMappingFile itself. A file of more than
-    // 300 records was reported by the library when it loaded; the list shows the
-    // first 300, and the next save keeps the whole file as "mapping.mp.bad".
-    MappingLoadResult result = LoadMappingFile(&ProgramTable, AddRowFromFile);
-    // Without a file to load, the list shows the table that the next save
-    // writes: row i is record i.
-    if (result == MappingMissing || result == MappingRejected)
-        ListTableRows();
+    ProgramFile.listTable = RelistTable;
+    // Whatever the load made of the file, row i is record i of the table that
+    // the next save writes.
+    LoadProgramTable(&ProgramTable, LoadOnDialogOpen);
+    ListTableRows();
 }
 
 void DeleteSelectedCombinations()
 {
     DeleteSelectedRecords(&ProgramTable, ListRowCount(), &ListRows);
-    SaveMappingFile(&ProgramTable);
+    SaveProgramTable(&ProgramTable);
 }
 
 void EditSelectedCombination()
@@ -306,7 +307,7 @@ void EditSelectedCombination()
     std::memcpy(record->payload, edit.record->payload, sizeof record->payload);
     SendMessageA(CombinationListView, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
     AddCombinationRow(row, record);
-    SaveMappingFile(&ProgramTable);
+    SaveProgramTable(&ProgramTable);
 }
 
 void ReloadCombinationsFromDisk()
@@ -314,15 +315,9 @@ void ReloadCombinationsFromDisk()
     if (Library.ForceReloadKeysFromDisk)
         Library.ForceReloadKeysFromDisk();
     // The program holds what the library holds, dialog open or not: a file
-    // removed before the dialog next opens loses nothing. The library has
-    // already reported a file it could not load whole.
-    LoadMappingFileQuietly(&ProgramTable, nullptr);
-    if (!MainDialog)
-        return;
-    // Rows are rebuilt from the table, whatever the load made of the file, so
-    // that row i stays record i.
-    SendMessageA(CombinationListView, LVM_DELETEALLITEMS, 0, 0);
-    ListTableRows();
+    // removed before the dialog next opens loses nothing.
+    LoadProgramTable(&ProgramTable, LoadOnRequest);
+    RelistTable();
 }
 
 void ShowRemappingState()

@@ -11,6 +11,7 @@
 #include "main.h"
 #include "maindialog.h"
 #include "mappingfile.h"
+#include "platform.h"
 #include "programtexts.h"
 #include "resource.h"
 
@@ -21,6 +22,7 @@ namespace {
 
 const char* const RunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* const AutorunValueName = "QuillonStarup";
+const wchar_t* const AutorunValueNameW = L"QuillonStarup";
 
 // The first version of the notify-icon record: 88 bytes in a 32-bit build,
 // 104 in a 64-bit one (wider handles).
@@ -153,9 +155,9 @@ void QuotedProgramPath(char* buffer, DWORD size)
 {
     if (size == 0)
         return;
+    // UTF-8: the folder may hold letters outside the ANSI code page.
     char path[PathBufferSize];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    path[length < sizeof path ? length : sizeof path - 1] = '\0';
+    OsExecutablePath(path, sizeof path);
     QuotePath(path, buffer, size);
 }
 
@@ -169,8 +171,13 @@ void RegisterAutorun()
     char value[PathBufferSize];
     QuotedProgramPath(value, sizeof value);
     AppendAutorunSwitch(value, sizeof value);
-    LONG result = RegSetValueExA(key, AutorunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                                 static_cast<DWORD>(std::strlen(value) + 1));
+    // Stored wide, so that the system can start the program from any folder.
+    wchar_t wide[PathBufferSize];
+    LONG result = ERROR_INVALID_DATA;
+    int length = MultiByteToWideChar(CP_UTF8, 0, value, -1, wide, PathBufferSize);
+    if (length > 0)
+        result = RegSetValueExW(key, AutorunValueNameW, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide),
+                                static_cast<DWORD>(length * sizeof(wchar_t)));
     RegCloseKey(key);
     if (result != ERROR_SUCCESS)
         MessageBoxA(nullptr, "Failed to Set Load on Startup for the Quillon", "Error",

@@ -10,6 +10,25 @@
 #include "quillhook.h"
 #include "typer.h"
 
+namespace {
+// What the library has told the user of the file.
+struct LibraryReports {
+    bool boxOpen;            // a warning is open: its loop may deliver another reload
+    bool unreadableReported; // said once until the file reads again
+};
+LibraryReports Reports;
+
+void Warn(const char* text)
+{
+    // One box at a time: a burst of reloads while one is open shows no more.
+    if (Reports.boxOpen)
+        return;
+    Reports.boxOpen = true;
+    OsMessageBox(nullptr, text, "WARNING", MB_ICONWARNING | MB_OK);
+    Reports.boxOpen = false;
+}
+} // namespace
+
 void LoadLibraryTable()
 {
     MappingLoadResult result = LoadMappingFile(&Hook.table, nullptr);
@@ -20,9 +39,16 @@ void LoadLibraryTable()
     // What the old table pressed is not left for the new one to release.
     if (result == MappingLoaded || result == MappingCut)
         ReleasePressedKeys();
+    bool unreadable = result == MappingUnreadable;
+    bool sayUnreadable = unreadable && !Reports.unreadableReported;
+    Reports.unreadableReported = unreadable;
     // The warning box lets the hook run, so the index is current before it.
-    if (result == MappingCut)
-        OsMessageBox(nullptr, TooManyRecordsText, "WARNING", MB_ICONWARNING | MB_OK);
+    if (result == MappingRejected)
+        Warn(CorruptFileText);
+    else if (result == MappingCut)
+        Warn(TooManyRecordsText);
+    else if (sayUnreadable)
+        Warn(UnreadableFileText);
 }
 
 void LibraryStartup()
@@ -33,6 +59,7 @@ void LibraryStartup()
     std::memset(Hook.lastCombSnapshot, 0, sizeof Hook.lastCombSnapshot);
     ClearLiveKeys();
     InitKeyNames();
+    Reports = LibraryReports();
     LoadLibraryTable();
 }
 

@@ -95,6 +95,10 @@ char* GetCombinationText(const BYTE* keys, char* out, std::size_t capacity)
     std::size_t length = 0;
     out[0] = 0;
     for (int code = 0; code < KeyCount; ++code) {
+        if (code % 8 == 0 && EightKeysUp(copy + code)) {
+            code += 7;
+            continue;
+        }
         if (!(copy[code] & KeyDown))
             continue;
         const char* name = KeyNameTable[code] ? KeyNameTable[code] : NoKeyName;

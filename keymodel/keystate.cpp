@@ -1,11 +1,17 @@
 #include "keystate.h"
 
+#include <cstdint>
 #include <cstring>
 
 void FoldModifiers(BYTE* keys)
 {
-    for (int code = 0; code < KeyCount; ++code)
-        keys[code] &= KeyDown;
+    // Eight entries at a time: the table is folded on every load and match.
+    for (int code = 0; code < KeyCount; code += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, keys + code, sizeof word);
+        word &= 0x8080808080808080ull;
+        std::memcpy(keys + code, &word, sizeof word);
+    }
     keys[0x10] |= keys[0xA0] | keys[0xA1];
     keys[0x11] |= keys[0xA2] | keys[0xA3];
     keys[0x12] |= keys[0xA4] | keys[0xA5];

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 #include "win32types.h"
 
@@ -9,6 +11,15 @@ const int KeyCount = 256;
 const BYTE KeyDown = 0x80;
 
 typedef BYTE KeyStateVector[KeyCount];
+
+// Whether none of the eight entries from `keys` is down: loops over a
+// vector skip such runs, as most keys are up.
+inline bool EightKeysUp(const BYTE* keys)
+{
+    std::uint64_t word;
+    std::memcpy(&word, keys, sizeof word);
+    return (word & 0x8080808080808080ull) == 0;
+}
 
 // Keeps only bit 0x80 of every byte, then ORs the left and right Shift, Ctrl
 // and Alt entries (160-165) into the generic ones (16-18).

@@ -10,6 +10,10 @@ const char* const TooManyRecordsText =
     "The key combinations file holds more than 300 combinations. Only the first 300 were "
     "loaded. The whole file will be kept as \"mapping.mp.bad\" beside the program when the "
     "combinations are next saved.";
+const char* const UnreadableFileText =
+    "The key combinations file \"mapping.mp\" is there but cannot be read now: another program may "
+    "be holding it. The combinations in it are kept and nothing is overwritten. Quillon reads the "
+    "file again when the main window opens and before it saves a change.";
 
 std::size_t PayloadTextLength(const char* payload)
 {
@@ -35,55 +39,56 @@ void GetMappingFilePath(char* path)
         path[PathBufferSize - 1] = 0; // cut, like any text kept in a bounded buffer
 }
 
-void ReadCombinationRecord(std::FILE* stream, CombinationRecord* record)
-{
-    // A short read leaves the rest of the record as it was.
-    std::size_t got = std::fread(record, 1, RecordSize, stream);
-    (void)got;
-}
-
-long StreamSize(std::FILE* stream)
-{
-    return std::fseek(stream, 0, SEEK_END) == 0 ? std::ftell(stream) : -1;
-}
-
 namespace {
-MappingLoadResult LoadMapping(CombinationTable* table, CombinationRowProc onRow, bool warn)
+// Records are read here first, so that a read that fails half-way leaves
+// the caller's table as it was.
+CombinationTable Scratch;
+} // namespace
+
+MappingLoadResult ReadMappingFileAt(const char* path, CombinationTable* table, CombinationRowProc onRow,
+                                    bool takeDamaged, long long* size)
 {
-    char path[PathBufferSize];
-    GetMappingFilePath(path);
-    std::FILE* stream = OsOpenForRead(path);
+    if (size)
+        *size = -1;
+    OsOpenOutcome outcome = OsCannotOpen;
+    std::FILE* stream = OsOpenForRead(path, &outcome);
     if (!stream)
-        return MappingMissing;
-
-    long size = StreamSize(stream);
-    if (size < 0 || size % RecordSize != 0) {
-        if (warn)
-            OsMessageBox(nullptr, CorruptFileText, "WARNING", MB_ICONWARNING | MB_OK);
-        std::fclose(stream);
-        return MappingRejected;
+        return outcome == OsNoSuchFile ? MappingMissing : MappingUnreadable;
+    long long bytes = OsFileSize(stream);
+    if (bytes < 0) {
+        OsCloseFile(stream);
+        return MappingUnreadable;
     }
-
-    long records = size / RecordSize;
-    bool cut = records > MaxCombinations;
-    table->count = cut ? MaxCombinations : static_cast<int>(records);
-    std::fseek(stream, 0, SEEK_SET);
-    for (int i = 0; i < table->count; ++i) {
-        ReadCombinationRecord(stream, &table->records[i]);
-        if (onRow)
+    if (size)
+        *size = bytes;
+    MappingLoadResult result = bytes % RecordSize != 0                         ? MappingRejected
+                               : bytes > static_cast<long long>(MaxCombinations) * RecordSize ? MappingCut
+                                                                                              : MappingLoaded;
+    if (result == MappingRejected && !takeDamaged) {
+        OsCloseFile(stream);
+        return result;
+    }
+    long long whole = bytes / RecordSize;
+    int count = whole > MaxCombinations ? MaxCombinations : static_cast<int>(whole);
+    std::size_t wanted = static_cast<std::size_t>(count) * RecordSize;
+    bool read = OsReadFile(stream, Scratch.records, wanted) == wanted;
+    OsCloseFile(stream);
+    if (!read)
+        return MappingUnreadable;
+    if (!table)
+        return result;
+    std::memcpy(table->records, Scratch.records, wanted);
+    table->count = count;
+    if (onRow) {
+        for (int i = 0; i < count; ++i)
             onRow(i, &table->records[i]);
     }
-    std::fclose(stream);
-    return cut ? MappingCut : MappingLoaded;
+    return result;
 }
-} // namespace
 
 MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc onRow)
 {
-    return LoadMapping(table, onRow, true);
-}
-
-MappingLoadResult LoadMappingFileQuietly(CombinationTable* table, CombinationRowProc onRow)
-{
-    return LoadMapping(table, onRow, false);
+    char path[PathBufferSize];
+    GetMappingFilePath(path);
+    return ReadMappingFileAt(path, table, onRow, false, nullptr);
 }

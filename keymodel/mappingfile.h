@@ -50,32 +50,35 @@ void GetProgramDirectory(char* directory);
 // The directory followed by "mapping.mp" (3000-byte buffer).
 void GetMappingFilePath(char* path);
 
-void ReadCombinationRecord(std::FILE* stream, CombinationRecord* record);
-
-// Size of an open file, the position left at its end; -1 when unknown.
-long StreamSize(std::FILE* stream);
-
 enum MappingLoadResult {
-    MappingMissing,  // no file, or it could not be opened: table unchanged
-    MappingRejected, // size not a whole number of records: warned, table unchanged
-    MappingLoaded,   // every record loaded
-    MappingCut,      // more than 300 records: the first 300 loaded
+    MappingMissing,    // no file (nor its folder): table unchanged
+    MappingUnreadable, // there, but it could not be opened or read whole: table unchanged
+    MappingRejected,   // size not a whole number of records: table unchanged
+    MappingLoaded,     // every record loaded
+    MappingCut,        // more than 300 records: the first 300 loaded
 };
 
-// Receives each record with its index right after it is read (the program's
-// combination list); null in the library.
+// Receives each record with its index once the table holds the file's
+// records (the program's combination list).
 typedef void (*CombinationRowProc)(int index, const CombinationRecord* record);
 
-// A cut file is not warned about here: the caller shows TooManyRecordsText
-// ("WARNING") once it has taken the rows, since a message box lets the hook run.
+// The one rule by which the program, the library and quillmap read a
+// mapping file. No message: each caller says what the result means to it.
+// The table changes only when the whole read succeeded; with a null table
+// the file is only looked at. `takeDamaged` also takes the whole records
+// (at most 300) of a file of the wrong size, which quillmap shows. `size`,
+// when given, receives the file's size (-1 unless it was opened and sized).
+MappingLoadResult ReadMappingFileAt(const char* path, CombinationTable* table, CombinationRowProc onRow,
+                                    bool takeDamaged, long long* size);
+// The file beside the program, by the same rule.
 MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc onRow);
-// The same without the warning, for a file that the library has reported.
-MappingLoadResult LoadMappingFileQuietly(CombinationTable* table, CombinationRowProc onRow);
 
 // The registered window message that makes a running program load the file
 // again (sent by the command-line tool after it has written the file).
 const char* const ReloadMappingMessageName = "QuillonReloadMapping";
 
+// The boxes' texts, all with the caption "WARNING".
 extern const char* const CorruptFileText;
+extern const char* const UnreadableFileText;
 extern const char* const TooManyRecordsText;
 extern const char* const WriteFailedText;

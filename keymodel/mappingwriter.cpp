@@ -18,30 +18,31 @@ bool WriteCombinationRecord(std::FILE* stream, const CombinationRecord* record)
 namespace {
 const int SidePathSize = PathBufferSize + 16;
 
+// True when a file stands at `path` that Quillon has not read whole: one
+// that a load would reject or cut, or that cannot be read now.
+bool HoldsUnloadedData(const char* path)
+{
+    MappingLoadResult found = ReadMappingFileAt(path, nullptr, nullptr, false, nullptr);
+    return found != MappingMissing && found != MappingLoaded;
+}
+} // namespace
+
 void ReportWriteFailure()
 {
     OsMessageBox(nullptr, WriteFailedText, "Error...", MB_ICONERROR | MB_OK);
 }
 
-// True when a file stands at `path` that a load would reject or cut.
-bool HoldsUnloadedData(const char* path)
+bool KeepMappingFileAside(const char* path)
 {
-    std::FILE* stream = OsOpenForRead(path);
-    if (!stream)
-        return false;
-    long size = StreamSize(stream);
-    std::fclose(stream);
-    return size < 0 || size % RecordSize != 0 ||
-           size > static_cast<long>(MaxCombinations) * RecordSize;
+    char damaged[SidePathSize];
+    std::snprintf(damaged, sizeof damaged, "%s.bad", path);
+    return OsReplaceFile(path, damaged);
 }
-} // namespace
 
 bool WriteMappingFileAt(const char* path, const CombinationTable* table)
 {
     char temporary[SidePathSize];
-    char damaged[SidePathSize];
     std::snprintf(temporary, sizeof temporary, "%s.tmp", path);
-    std::snprintf(damaged, sizeof damaged, "%s.bad", path);
 
     std::FILE* stream = OsOpenForWrite(temporary);
     if (!stream)
@@ -54,10 +55,14 @@ bool WriteMappingFileAt(const char* path, const CombinationTable* table)
     bool ok = true;
     for (int i = 0; i < count && ok; ++i)
         ok = WriteCombinationRecord(stream, &table->records[i]);
+    // On the disk before it is swapped in: a power cut just after the swap
+    // must not leave a file that is then rejected.
+    if (ok && !OsFlushFile(stream))
+        ok = false;
     if (!OsCloseFile(stream))
         ok = false;
     if (ok && HoldsUnloadedData(path))
-        ok = OsReplaceFile(path, damaged);
+        ok = KeepMappingFileAside(path);
     if (ok)
         ok = OsReplaceFile(temporary, path);
     if (!ok)

@@ -23,7 +23,8 @@ DWORD OsLastError();
 // trailing line break.
 void OsSystemErrorText(DWORD code, char* buffer, std::size_t capacity);
 
-// Full file name of the executable of the running process (not of a library).
+// Full file name of the executable of the running process (not of a
+// library), as UTF-8 text, cut to the buffer.
 void OsExecutablePath(char* buffer, std::size_t capacity);
 
 // Keyboard: synthesis, the layout, the hook chain.
@@ -78,12 +79,25 @@ void OsSignalWait(OsSignal* signal, DWORD milliseconds);
 void* OsAllocate(std::size_t size);
 void OsFree(void* block);
 
-// Files. Readers deny writers; a writer denies everyone.
-std::FILE* OsOpenForRead(const char* path);
+// Files. Paths are UTF-8 text whatever the code page (the Win32 layer hands
+// them to the wide calls). Readers deny writers; a writer denies everyone.
+enum OsOpenOutcome {
+    OsOpened,
+    OsNoSuchFile,  // neither the file nor its folder is there
+    OsCannotOpen,  // it is there but refused: held by another program, access denied...
+};
+std::FILE* OsOpenForRead(const char* path, OsOpenOutcome* outcome);
 std::FILE* OsOpenForWrite(const char* path);
+// Size of an open file in bytes; -1 when it cannot be told.
+long long OsFileSize(std::FILE* file);
+// Returns the number of bytes read: fewer than asked at the end or on an error.
+std::size_t OsReadFile(std::FILE* file, void* data, std::size_t size);
 // Returns the number of bytes written.
 std::size_t OsWriteFile(std::FILE* file, const void* data, std::size_t size);
-// Flushes and closes; false when anything could not be written.
+// Puts everything written on the disk itself (FlushFileBuffers, fsync), so
+// that a file swapped in afterwards is whole even after a power cut.
+bool OsFlushFile(std::FILE* file);
+// Closes; false when anything could not be written.
 bool OsCloseFile(std::FILE* file);
 // Moves `from` onto `to` in one step, replacing `to` if it exists. A
 // write-protected file is neither moved nor replaced.

@@ -1,12 +1,12 @@
-// The file half of the platform layer on POSIX systems, for the native
-// command-line tool: it reads and writes mapping files like the program but
-// has no keyboard, window or thread of its own. Messages go to stderr.
-#include <sys/stat.h>
+// The platform layer on POSIX systems, for the native command-line tool: it
+// reads and writes mapping files like the program but has no keyboard,
+// window or thread of its own. Messages go to stderr.
 #include <unistd.h>
 
 #include <cstdio>
 
 #include "platform.h"
+#include "posixfiles.h"
 
 int OsMessageBox(HWND, const char* text, const char* caption, UINT)
 {
@@ -22,30 +22,15 @@ void OsExecutablePath(char* buffer, std::size_t capacity)
     buffer[n > 0 ? n : 0] = 0;
 }
 
-std::FILE* OsOpenForRead(const char* path) { return std::fopen(path, "rb"); }
-
-std::FILE* OsOpenForWrite(const char* path) { return std::fopen(path, "wb"); }
-
+std::FILE* OsOpenForRead(const char* path, OsOpenOutcome* outcome) { return PosixOpenForRead(path, outcome); }
+std::FILE* OsOpenForWrite(const char* path) { return PosixOpenForWrite(path); }
+long long OsFileSize(std::FILE* file) { return PosixFileSize(file); }
+std::size_t OsReadFile(std::FILE* file, void* data, std::size_t size) { return PosixReadFile(file, data, size); }
 std::size_t OsWriteFile(std::FILE* file, const void* data, std::size_t size)
 {
-    return std::fwrite(data, 1, size, file);
+    return PosixWriteFile(file, data, size);
 }
-
-bool OsCloseFile(std::FILE* file)
-{
-    bool ok = std::fflush(file) == 0 && !std::ferror(file) && fsync(fileno(file)) == 0;
-    if (std::fclose(file) != 0)
-        ok = false;
-    return ok;
-}
-
-bool OsReplaceFile(const char* from, const char* to)
-{
-    // A write-protected file is kept, as Windows keeps it.
-    struct stat target;
-    if (stat(to, &target) == 0 && !(target.st_mode & S_IWUSR))
-        return false;
-    return std::rename(from, to) == 0;
-}
-
-bool OsDeleteFile(const char* path) { return std::remove(path) == 0; }
+bool OsFlushFile(std::FILE* file) { return PosixFlushFile(file); }
+bool OsCloseFile(std::FILE* file) { return PosixCloseFile(file); }
+bool OsReplaceFile(const char* from, const char* to) { return PosixReplaceFile(from, to); }
+bool OsDeleteFile(const char* path) { return PosixDeleteFile(path); }

@@ -1,9 +1,10 @@
 // The platform layer on Windows: each function is the Win32 call it names.
 #include "platform.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <objbase.h>
 #include <shellapi.h>
-#include <share.h>
 
 #include <cstring>
 #include <initializer_list>
@@ -45,10 +46,15 @@ void OsExecutablePath(char* buffer, std::size_t capacity)
 {
     if (capacity == 0)
         return;
-    DWORD n = GetModuleFileNameA(nullptr, buffer, static_cast<DWORD>(capacity));
-    if (n >= capacity)
-        n = static_cast<DWORD>(capacity - 1);
-    buffer[n] = 0;
+    buffer[0] = 0;
+    // The folder may hold any letter, also one outside the ANSI code page.
+    wchar_t wide[4096];
+    DWORD n = GetModuleFileNameW(nullptr, wide, sizeof wide / sizeof wide[0]);
+    if (n == 0 || n >= sizeof wide / sizeof wide[0])
+        return;
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(n), buffer,
+                                     static_cast<int>(capacity - 1), nullptr, nullptr);
+    buffer[length > 0 ? length : 0] = 0;
 }
 
 void OsKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo)
@@ -152,13 +158,101 @@ void OsFree(void* block)
         HeapFree(GetProcessHeap(), 0, block);
 }
 
-std::FILE* OsOpenForRead(const char* path) { return _fsopen(path, "rb", _SH_DENYWR); }
+namespace {
+// A UTF-8 path as UTF-16 for the wide calls; false when it does not fit or
+// is not UTF-8. The callers' paths are at most 3000 bytes of UTF-8.
+const int WidePathSize = 4096;
+struct WidePath {
+    wchar_t text[WidePathSize];
+};
 
-std::FILE* OsOpenForWrite(const char* path) { return _fsopen(path, "wb", _SH_DENYRW); }
+bool Widen(const char* path, WidePath* wide)
+{
+    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide->text, WidePathSize);
+    if (n == 0) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    return true;
+}
+
+HANDLE HandleOf(std::FILE* file)
+{
+    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+}
+
+std::FILE* Open(const char* path, DWORD access, DWORD share, DWORD disposition, const char* mode,
+                DWORD* error)
+{
+    WidePath wide;
+    *error = ERROR_INVALID_NAME;
+    if (!Widen(path, &wide))
+        return nullptr;
+    HANDLE handle = CreateFileW(wide.text, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return nullptr;
+    }
+    int flags = _O_BINARY | (access == GENERIC_READ ? _O_RDONLY : 0);
+    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+    std::FILE* file = descriptor == -1 ? nullptr : _fdopen(descriptor, mode);
+    if (!file) {
+        if (descriptor == -1)
+            CloseHandle(handle);
+        else
+            _close(descriptor);
+        *error = ERROR_NOT_ENOUGH_MEMORY;
+        SetLastError(*error);
+    }
+    return file;
+}
+
+// The read-only rule of OsReplaceFile, for one path.
+bool WriteProtected(const WidePath& path)
+{
+    DWORD attributes = GetFileAttributesW(path.text);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+} // namespace
+
+std::FILE* OsOpenForRead(const char* path, OsOpenOutcome* outcome)
+{
+    DWORD error = 0;
+    std::FILE* file = Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, "rb", &error);
+    if (file)
+        *outcome = OsOpened;
+    else
+        *outcome = (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? OsNoSuchFile : OsCannotOpen;
+    return file;
+}
+
+std::FILE* OsOpenForWrite(const char* path)
+{
+    DWORD error = 0;
+    return Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS, "wb", &error);
+}
+
+long long OsFileSize(std::FILE* file)
+{
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(HandleOf(file), &size))
+        return -1;
+    return static_cast<long long>(size.QuadPart);
+}
+
+std::size_t OsReadFile(std::FILE* file, void* data, std::size_t size)
+{
+    return std::fread(data, 1, size, file);
+}
 
 std::size_t OsWriteFile(std::FILE* file, const void* data, std::size_t size)
 {
     return std::fwrite(data, 1, size, file);
+}
+
+bool OsFlushFile(std::FILE* file)
+{
+    return std::fflush(file) == 0 && !std::ferror(file) && FlushFileBuffers(HandleOf(file)) != 0;
 }
 
 bool OsCloseFile(std::FILE* file)
@@ -171,17 +265,22 @@ bool OsCloseFile(std::FILE* file)
 
 bool OsReplaceFile(const char* from, const char* to)
 {
+    WidePath wideFrom;
+    WidePath wideTo;
+    if (!Widen(from, &wideFrom) || !Widen(to, &wideTo))
+        return false;
     // A write-protected file stays as it is (Windows refuses to replace it,
     // though it would rename it; some emulations refuse neither, so the rule
     // is kept here).
-    for (const char* path : {from, to}) {
-        DWORD attributes = GetFileAttributesA(path);
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return false;
-        }
+    if (WriteProtected(wideFrom) || WriteProtected(wideTo)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
     }
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExW(wideFrom.text, wideTo.text, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool OsDeleteFile(const char* path) { return DeleteFileA(path) != 0; }
+bool OsDeleteFile(const char* path)
+{
+    WidePath wide;
+    return Widen(path, &wide) && DeleteFileW(wide.text) != 0;
+}

@@ -207,21 +207,21 @@ void CheckRecord(const CombinationTable* table, int index, Reporter* r)
 
 } // namespace
 
-int CheckMapping(const CombinationTable* table, long fileSize, FindingProc report, void* context)
+int CheckMapping(const CombinationTable* table, long long fileSize, FindingProc report, void* context)
 {
     Reporter r = {report, context, 0};
     char text[200];
-    long whole = fileSize / RecordSize;
-    long rest = fileSize % RecordSize;
+    long long whole = fileSize / RecordSize;
+    long long rest = fileSize % RecordSize;
     if (rest != 0) {
         std::snprintf(text, sizeof text,
-                      "only %ld of 3257 bytes: the size %ld is not a multiple of 3257, so Quillon ignores the "
+                      "only %lld of 3257 bytes: the size %lld is not a multiple of 3257, so Quillon ignores the "
                       "whole file",
                       rest, fileSize);
         Report(&r, static_cast<int>(whole + 1), text);
     }
     if (whole > MaxCombinations) {
-        std::snprintf(text, sizeof text, "records 301 to %ld are beyond the 300 that Quillon loads", whole);
+        std::snprintf(text, sizeof text, "records 301 to %lld are beyond the 300 that Quillon loads", whole);
         Report(&r, MaxCombinations + 1, text);
     }
     for (int i = 0; i < table->count; ++i)

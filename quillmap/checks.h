@@ -12,4 +12,4 @@ typedef void (*FindingProc)(int record, const char* text, void* context);
 // Checks a file of `fileSize` bytes whose first `table->count` records (at
 // most 300, the ones the program loads) are in `table`. Returns the number
 // of findings reported.
-int CheckMapping(const CombinationTable* table, long fileSize, FindingProc report, void* context);
+int CheckMapping(const CombinationTable* table, long long fileSize, FindingProc report, void* context);

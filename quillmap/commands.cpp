@@ -17,40 +17,26 @@ const char* const DefaultFile = "mapping.mp";
 
 struct QuillmapState {
     CombinationTable table; // at most the 300 records that the program loads
-    long fileSize;
+    long long fileSize;
     char line[TextLineSize];
     char keyText[RowTextSize];
     char functionText[RowTextSize];
 };
 QuillmapState State;
 
-// Reads the first 300 whole records of `file` into State.table. A size that
-// is not a whole number of records is not an error here: the callers say
-// what the program would make of it.
+// Reads the first 300 whole records of `file` into State.table, by the
+// program's own rule. A size that is not a whole number of records is not
+// an error here: the callers say what the program would make of it.
 bool ReadMapping(const char* file, std::FILE* err)
 {
     State.table.count = 0;
     State.fileSize = 0;
-    std::FILE* stream = OsOpenForRead(file);
-    if (!stream) {
+    long long size = -1;
+    MappingLoadResult result = ReadMappingFileAt(file, &State.table, nullptr, true, &size);
+    if (result == MappingMissing || result == MappingUnreadable) {
         std::fprintf(err, "quillmap: cannot read %s\n", file);
         return false;
     }
-    long size = StreamSize(stream);
-    if (size < 0 || std::fseek(stream, 0, SEEK_SET) != 0) {
-        std::fclose(stream);
-        std::fprintf(err, "quillmap: cannot read %s\n", file);
-        return false;
-    }
-    long whole = size / RecordSize;
-    int count = whole > MaxCombinations ? MaxCombinations : static_cast<int>(whole);
-    std::size_t got = std::fread(State.table.records, RecordSize, static_cast<std::size_t>(count), stream);
-    std::fclose(stream);
-    if (got != static_cast<std::size_t>(count)) {
-        std::fprintf(err, "quillmap: cannot read %s\n", file);
-        return false;
-    }
-    State.table.count = count;
     State.fileSize = size;
     return true;
 }
@@ -58,16 +44,16 @@ bool ReadMapping(const char* file, std::FILE* err)
 // What the program makes of a file that is not exactly its records.
 bool SayWhatProgramSkips(const char* file, std::FILE* err)
 {
-    long whole = State.fileSize / RecordSize;
+    long long whole = State.fileSize / RecordSize;
     if (State.fileSize % RecordSize != 0) {
         std::fprintf(err,
-                     "quillmap: %s: %ld bytes is not a multiple of 3257: Quillon ignores the whole file "
-                     "(the %ld whole records are used here)\n",
+                     "quillmap: %s: %lld bytes is not a multiple of 3257: Quillon ignores the whole file "
+                     "(the %lld whole records are used here)\n",
                      file, State.fileSize, whole);
         return true;
     }
     if (whole > MaxCombinations) {
-        std::fprintf(err, "quillmap: %s: %ld records: Quillon loads only the first 300 (used here)\n", file,
+        std::fprintf(err, "quillmap: %s: %lld records: Quillon loads only the first 300 (used here)\n", file,
                      whole);
         return true;
     }
@@ -212,7 +198,8 @@ int RunImport(const char* textPath, std::FILE* in, const char* file, std::FILE* 
     if (!PathFits(file, err))
         return QuillmapFailed;
     bool fromStdin = std::strcmp(textPath, "-") == 0;
-    std::FILE* text = fromStdin ? in : OsOpenForRead(textPath);
+    OsOpenOutcome opened = OsCannotOpen;
+    std::FILE* text = fromStdin ? in : OsOpenForRead(textPath, &opened);
     if (!text) {
         std::fprintf(err, "quillmap: cannot read %s\n", textPath);
         return QuillmapFailed;
@@ -254,7 +241,7 @@ int RunImport(const char* textPath, std::FILE* in, const char* file, std::FILE* 
     }
     bool readFailed = std::ferror(text) != 0;
     if (!fromStdin)
-        std::fclose(text);
+        OsCloseFile(text);
     if (readFailed) {
         std::fprintf(err, "quillmap: reading %s failed\n", reader.name);
         ++reader.errors;
@@ -271,7 +258,7 @@ int RunImport(const char* textPath, std::FILE* in, const char* file, std::FILE* 
     }
     std::fprintf(out, "quillmap: %d combination%s written to %s\n", State.table.count,
                  State.table.count == 1 ? "" : "s", file);
-    ReloadNotice notice = TellQuillonToReload();
+    ReloadNotice notice = TellQuillonToReload(file);
     if (notice == QuillonTold)
         std::fprintf(out, "quillmap: the running Quillon loads them now\n");
     else if (notice == QuillonNotTold)
@@ -284,11 +271,11 @@ int RunCheck(const char* file, std::FILE* out, std::FILE* err)
     if (!ReadMapping(file, err))
         return QuillmapFailed;
     int findings = CheckMapping(&State.table, State.fileSize, PrintFinding, out);
-    long records = State.fileSize / RecordSize;
+    long long records = State.fileSize / RecordSize;
     if (findings == 0)
-        std::fprintf(out, "%s: %ld combination%s, nothing wrong\n", file, records, records == 1 ? "" : "s");
+        std::fprintf(out, "%s: %lld combination%s, nothing wrong\n", file, records, records == 1 ? "" : "s");
     else
-        std::fprintf(out, "%s: %ld combination%s, %d finding%s\n", file, records, records == 1 ? "" : "s",
+        std::fprintf(out, "%s: %lld combination%s, %d finding%s\n", file, records, records == 1 ? "" : "s",
                      findings, findings == 1 ? "" : "s");
     if (!FinishOutput(out, err))
         return QuillmapFailed;

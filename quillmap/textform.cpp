@@ -34,17 +34,49 @@ const char* NameOf(int code)
     return KeyNameTable[code] ? KeyNameTable[code] : NoKeyName;
 }
 
-// A name stands for its code only when no other code shows the same text.
-bool NameIsOwn(int code)
+// Which codes a name stands for alone (no other code shows the same text),
+// and those names by text: worked out once for the names in use, which are
+// built at start-up and never change after.
+const int NameSlots = 512;
+struct OwnNames {
+    const char* names[KeyCount]; // the table it was worked out for
+    bool own[KeyCount];
+    short slots[NameSlots];      // code + 1 of an own name, by the hash of its text; 0 free
+    bool ready;
+};
+OwnNames Own;
+
+unsigned NameHash(const char* text, std::size_t n)
 {
-    const char* name = NameOf(code);
-    if (std::strcmp(name, NoKeyName) == 0)
-        return false;
-    for (int other = 0; other < KeyCount; ++other)
-        if (other != code && std::strcmp(NameOf(other), name) == 0)
-            return false;
-    return true;
+    unsigned hash = 2166136261u;
+    for (std::size_t i = 0; i < n; ++i)
+        hash = (hash ^ static_cast<unsigned char>(text[i])) * 16777619u;
+    return hash % NameSlots;
 }
+
+void LearnOwnNames()
+{
+    if (Own.ready && std::memcmp(Own.names, KeyNameTable, sizeof Own.names) == 0)
+        return;
+    std::memcpy(Own.names, KeyNameTable, sizeof Own.names);
+    std::memset(Own.slots, 0, sizeof Own.slots);
+    for (int code = 0; code < KeyCount; ++code) {
+        const char* name = NameOf(code);
+        bool own = std::strcmp(name, NoKeyName) != 0;
+        for (int other = 0; other < KeyCount && own; ++other)
+            own = other == code || std::strcmp(NameOf(other), name) != 0;
+        Own.own[code] = own;
+        if (!own)
+            continue;
+        unsigned slot = NameHash(name, std::strlen(name));
+        while (Own.slots[slot] != 0)
+            slot = (slot + 1) % NameSlots;
+        Own.slots[slot] = static_cast<short>(code + 1);
+    }
+    Own.ready = true;
+}
+
+bool NameIsOwn(int code) { return Own.own[code]; }
 
 void PutKey(Writer* w, int code)
 {
@@ -67,10 +99,8 @@ bool SideKeyDown(const BYTE* keys, int generic)
 
 bool AllZero(const char* bytes, std::size_t n)
 {
-    for (std::size_t i = 0; i < n; ++i)
-        if (bytes[i] != 0)
-            return false;
-    return true;
+    // Each byte equal to the one before it, and the first 0.
+    return n == 0 || (bytes[0] == 0 && std::memcmp(bytes, bytes + 1, n - 1) == 0);
 }
 
 void PutQuoted(Writer* w, const char* text, std::size_t n)
@@ -78,7 +108,6 @@ void PutQuoted(Writer* w, const char* text, std::size_t n)
     Put(w, "\"");
     for (std::size_t i = 0; i < n; ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        char escaped[5];
         switch (c) {
         case '\r': Put(w, "\\r"); continue;
         case '\n': Put(w, "\\n"); continue;
@@ -88,11 +117,18 @@ void PutQuoted(Writer* w, const char* text, std::size_t n)
         default: break;
         }
         if (c >= 0x20 && c < 0x7F) {
-            Put(w, text + i, 1);
+            // The whole run of plain characters at once.
+            std::size_t run = 1;
+            while (i + run < n && text[i + run] >= 0x20 && text[i + run] < 0x7F && text[i + run] != '\\' &&
+                   text[i + run] != '"')
+                ++run;
+            Put(w, text + i, run);
+            i += run - 1;
         } else {
             // Bytes outside ASCII depend on the code page: kept exact as \xHH.
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            Put(w, escaped);
+            const char* hex = "0123456789ABCDEF";
+            const char escaped[4] = {'\\', 'x', hex[c >> 4], hex[c & 15]};
+            Put(w, escaped, sizeof escaped);
         }
     }
     Put(w, "\"");
@@ -196,9 +232,11 @@ int KeyCode(const char* name, std::size_t n)
         }
         return code < KeyCount ? code : -1;
     }
-    for (int code = 0; code < KeyCount; ++code)
-        if (SameText(name, n, NameOf(code)) && NameIsOwn(code))
+    for (unsigned slot = NameHash(name, n); Own.slots[slot] != 0; slot = (slot + 1) % NameSlots) {
+        int code = Own.slots[slot] - 1;
+        if (SameText(name, n, NameOf(code)))
             return code;
+    }
     return -1;
 }
 
@@ -388,6 +426,7 @@ const char* LineLossText(unsigned lossBit)
 
 unsigned FormatCombinationLine(const CombinationRecord* record, char* out, std::size_t capacity)
 {
+    LearnOwnNames();
     if (capacity == 0)
         return 0;
     out[0] = 0;
@@ -449,6 +488,7 @@ unsigned FormatCombinationLine(const CombinationRecord* record, char* out, std::
 
 LineKind ParseCombinationLine(const char* line, CombinationRecord* record, LineProblem* problem)
 {
+    LearnOwnNames();
     std::memset(record, 0, sizeof *record);
     problem->message[0] = problem->offending[0] = 0;
     const char* p = SkipBlanks(line);

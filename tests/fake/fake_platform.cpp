@@ -1,14 +1,13 @@
 #include "fake_platform.h"
 
-#include <sys/stat.h>
-
 #include <time.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <mutex>
 #include <new>
+
+#include "posixfiles.h"
 
 FakePlatform Fake;
 
@@ -93,8 +92,12 @@ void FakeReset()
 
 int OsMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
-    std::lock_guard<std::mutex> guard(g_recordMutex);
-    Fake.messageBoxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+    {
+        std::lock_guard<std::mutex> guard(g_recordMutex);
+        Fake.messageBoxes.push_back({owner, text ? text : "", caption ? caption : "", type});
+    }
+    if (Fake.duringMessageBox)
+        Fake.duringMessageBox();
     return Fake.messageBoxResult;
 }
 
@@ -274,46 +277,100 @@ void* OsAllocate(std::size_t size)
 
 void OsFree(void* block) { std::free(block); }
 
-std::FILE* OsOpenForRead(const char* path) { return std::fopen(path, "rb"); }
+namespace {
+// The path of each open file, for the record of file calls and the store.
+std::map<std::FILE*, std::string> g_open;
+
+bool Held(const char* path) { return !Fake.heldFile.empty() && Fake.heldFile == path; }
+
+std::FILE* Opened(std::FILE* stream, const char* path)
+{
+    if (stream)
+        g_open[stream] = path;
+    return stream;
+}
+
+// How much of `size` bytes a fault switch lets through (-1: all of them).
+std::size_t Allowed(long* bytesLeft, std::size_t size)
+{
+    if (*bytesLeft < 0)
+        return size;
+    std::size_t allowed = static_cast<long>(size) > *bytesLeft ? static_cast<std::size_t>(*bytesLeft) : size;
+    *bytesLeft -= static_cast<long>(allowed);
+    return allowed;
+}
+} // namespace
+
+std::FILE* OsOpenForRead(const char* path, OsOpenOutcome* outcome)
+{
+    if (Held(path) || Fake.unreadableFile == path) {
+        *outcome = OsCannotOpen;
+        return nullptr;
+    }
+    if (!Fake.memoryFiles)
+        return Opened(PosixOpenForRead(path, outcome), path);
+    auto file = Fake.files.find(path);
+    if (file == Fake.files.end()) {
+        *outcome = OsNoSuchFile;
+        return nullptr;
+    }
+    static char none[1];
+    std::vector<char>& bytes = file->second;
+    std::FILE* stream = fmemopen(bytes.empty() ? none : bytes.data(), bytes.size(), "rb");
+    // A buffer of the fake's own: a fresh one at every open costs more than the read.
+    static char buffers[4][BUFSIZ];
+    if (stream)
+        setvbuf(stream, buffers[g_open.size() % 4], _IOFBF, BUFSIZ);
+    *outcome = stream ? OsOpened : OsCannotOpen;
+    return Opened(stream, path);
+}
 
 std::FILE* OsOpenForWrite(const char* path)
 {
-    if (Fake.failOpenForWrite)
+    // The memory store is only read: the fuzz targets never save.
+    if (Fake.failOpenForWrite || Held(path) || Fake.memoryFiles)
         return nullptr;
-    return std::fopen(path, "wb");
+    return Opened(PosixOpenForWrite(path), path);
+}
+
+long long OsFileSize(std::FILE* file)
+{
+    if (!Fake.memoryFiles)
+        return PosixFileSize(file);
+    auto stored = Fake.files.find(g_open[file]);
+    return stored == Fake.files.end() ? -1 : static_cast<long long>(stored->second.size());
+}
+
+std::size_t OsReadFile(std::FILE* file, void* data, std::size_t size)
+{
+    return PosixReadFile(file, data, Allowed(&Fake.readBytesLeft, size));
 }
 
 std::size_t OsWriteFile(std::FILE* file, const void* data, std::size_t size)
 {
-    std::size_t allowed = size;
-    if (Fake.writeBytesLeft >= 0) {
-        if (static_cast<long>(allowed) > Fake.writeBytesLeft)
-            allowed = static_cast<std::size_t>(Fake.writeBytesLeft);
-        Fake.writeBytesLeft -= static_cast<long>(allowed);
-    }
-    return std::fwrite(data, 1, allowed, file);
+    return PosixWriteFile(file, data, Allowed(&Fake.writeBytesLeft, size));
+}
+
+bool OsFlushFile(std::FILE* file)
+{
+    Fake.fileCalls.push_back("flush " + g_open[file]);
+    return !Fake.failFlush && PosixFlushFile(file);
 }
 
 bool OsCloseFile(std::FILE* file)
 {
-    bool ok = std::fflush(file) == 0 && !std::ferror(file);
-    if (std::fclose(file) != 0)
-        ok = false;
-    return ok && !Fake.failClose;
+    g_open.erase(file);
+    return PosixCloseFile(file) && !Fake.failClose;
 }
 
 bool OsReplaceFile(const char* from, const char* to)
 {
-    if (Fake.failReplace)
-        return false;
-    // As on Windows, a read-only file is neither moved nor replaced (root
-    // ignores the bit).
-    for (const char* path : {from, to}) {
-        struct stat file;
-        if (stat(path, &file) == 0 && !(file.st_mode & S_IWUSR))
-            return false;
-    }
-    return std::rename(from, to) == 0;
+    Fake.fileCalls.push_back(std::string("replace ") + from + " " + to);
+    return !Fake.failReplace && !Held(from) && !Held(to) && PosixReplaceFile(from, to);
 }
 
-bool OsDeleteFile(const char* path) { return std::remove(path) == 0; }
+bool OsDeleteFile(const char* path)
+{
+    Fake.fileCalls.push_back(std::string("delete ") + path);
+    return !Held(path) && PosixDeleteFile(path);
+}

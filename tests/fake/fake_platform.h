@@ -2,6 +2,7 @@
 // that the portable code makes is recorded here; knobs inject failures.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ struct FakePlatform {
     // Answers and knobs.
     bool recordKeys = true; // off in benchmarks: key events and pass-ons are not kept
     int messageBoxResult = IDOK;
+    // Runs while a box is open, as the messages its loop delivers would.
+    void (*duringMessageBox)() = nullptr;
     std::string executablePath = "C:\\Quillon\\Quillon.exe";
     LRESULT nextHookResult = 0;
     DWORD lastError = 0;
@@ -75,6 +78,16 @@ struct FakePlatform {
     bool failClose = false;
     bool failReplace = false;
     bool failOpenForWrite = false;
+    bool failFlush = false;
+    long readBytesLeft = -1;   // -1: unlimited; else reads fail past this many bytes
+    std::string heldFile;       // held open by another program sharing nothing: no open, move or delete
+    std::string unreadableFile; // cannot be opened for reading (access denied); it can be moved
+    // Files read from memory instead of the disk, for speed (the fuzz
+    // targets, which never save); the fault switches are the same.
+    bool memoryFiles = false;
+    std::map<std::string, std::vector<char>> files;
+    // The file calls in order: "flush PATH", "replace FROM TO", "delete PATH".
+    std::vector<std::string> fileCalls;
     // Called for every synthesized key event, as the system would re-enter
     // the hook with an injected event; null to only record.
     void (*reinject)(const FakeKeyEvent& event) = nullptr;

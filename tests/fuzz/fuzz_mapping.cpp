@@ -1,14 +1,15 @@
-// Arbitrary bytes as "mapping.mp": both loaders take it, every row text is
+// Arbitrary bytes as "mapping.mp" (in the fake's memory store, for speed):
+// the program and the library load it, every row text is
 // formed, every record's text line reads back as the same record whenever it
 // claims to carry it whole, and every record is matched against key events. AddressSanitizer
 // watches that nothing reads or writes outside a record, the table or a text.
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "fake_platform.h"
 #include "hookproc.h"
@@ -27,19 +28,20 @@ std::string g_path;
 CombinationTable g_programTable;
 
 // Rows are formed from an exactly sized copy, so that a read past the
-// payload leaves the allocation and is caught.
+// payload leaves the allocation and is caught. The blocks are made once: a
+// fresh allocation for every row of a long file would cost more than the
+// rest of the run.
+CombinationRecord* g_alone;
+char* g_keys;
+char* g_function;
+
 void FormRow(int, const CombinationRecord* record)
 {
-    CombinationRecord* alone = new CombinationRecord(*record);
-    char* keys = new char[RowTextSize];
-    char* function = new char[RowTextSize];
-    FormatKeyText(alone, keys, RowTextSize);
-    FormatFunctionText(alone, function, RowTextSize);
-    if (std::strlen(keys) >= RowTextSize || std::strlen(function) >= RowTextSize)
+    *g_alone = *record;
+    FormatKeyText(g_alone, g_keys, RowTextSize);
+    FormatFunctionText(g_alone, g_function, RowTextSize);
+    if (std::strlen(g_keys) >= RowTextSize || std::strlen(g_function) >= RowTextSize)
         abort();
-    delete[] function;
-    delete[] keys;
-    delete alone;
 }
 
 // quillmap's text line of the record gives back the same bytes, unless it
@@ -55,24 +57,21 @@ void RoundTrip(const CombinationRecord* record)
         abort();
 }
 
+// A first byte of 0xFE stands for one whole record: the rest of the input,
+// then zeros, so that records are cheap to come by; 0xFF for a file of 301
+// to 304 empty records, of which the first 300 are taken (what that takes
+// does not depend on the records, and long files are slow to run).
 void WriteFile(const std::uint8_t* data, std::size_t size)
 {
-    std::FILE* f = std::fopen(g_path.c_str(), "wb");
-    if (!f)
-        abort();
-    // A first byte of 0xFF stands for a file of more than 300 records: one
-    // record made of the rest of the input, repeated.
-    if (size >= 2 && data[0] == 0xFF) {
-        std::uint8_t record[RecordSize];
-        std::size_t rest = size - 2;
-        for (std::size_t i = 0; i < sizeof record; ++i)
-            record[i] = rest ? data[2 + i % rest] : 0;
-        for (int i = 0; i < 301 + data[1] % 4; ++i)
-            std::fwrite(record, 1, sizeof record, f);
-    } else if (size) {
-        std::fwrite(data, 1, size, f);
+    std::vector<char>& file = Fake.files[g_path];
+    if (size < 2 || data[0] < 0xFE) {
+        file.assign(data, data + size);
+        return;
     }
-    std::fclose(f);
+    std::size_t records = data[0] == 0xFF ? 301 + data[1] % 4 : 1;
+    file.assign(records * RecordSize, 0);
+    if (data[0] == 0xFE)
+        std::memcpy(file.data(), data + 2, size - 2 < RecordSize ? size - 2 : RecordSize);
 }
 
 void Press(int vk, bool up)
@@ -84,12 +83,13 @@ void Press(int vk, bool up)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char pattern[] = "/tmp/quillon-fuzz-XXXXXX";
-    if (!mkdtemp(pattern))
-        abort();
+    g_alone = new CombinationRecord;
+    g_keys = new char[RowTextSize];
+    g_function = new char[RowTextSize];
     FakeReset();
-    Fake.executablePath = std::string(pattern) + "/Quillon.exe";
-    g_path = std::string(pattern) + "/mapping.mp";
+    Fake.memoryFiles = true;
+    Fake.executablePath = "C:\\Quillon\\Quillon.exe";
+    g_path = "C:\\Quillon\\mapping.mp";
     InitKeyNames();
     LibraryStartup(); // threads are recorded by the fake, not run
     return 0;

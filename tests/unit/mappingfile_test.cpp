@@ -71,14 +71,13 @@ TEST_F(MappingFile, LoadsBySize)
         long size;
         MappingLoadResult result;
         int count;
-        std::size_t warnings;
     } cases[] = {
-        {0, MappingLoaded, 0, 0},
-        {3257, MappingLoaded, 1, 0},
-        {3258, MappingRejected, 7, 1},
-        {3256, MappingRejected, 7, 1},
-        {3257L * 300, MappingLoaded, 300, 0},
-        {3257L * 301, MappingCut, 300, 0}, // the caller warns once it has the rows
+        {0, MappingLoaded, 0},
+        {3257, MappingLoaded, 1},
+        {3258, MappingRejected, 7},
+        {3256, MappingRejected, 7},
+        {3257L * 300, MappingLoaded, 300},
+        {3257L * 301, MappingCut, 300},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.size);
@@ -87,19 +86,12 @@ TEST_F(MappingFile, LoadsBySize)
         Write(bytes);
         std::memset(&table, 0, sizeof table);
         table.count = 7;
-        Fake.messageBoxes.clear();
         rowsSeen.clear();
-        EXPECT_EQ(c.result, LoadMappingFileQuietly(&table, nullptr));
-        EXPECT_TRUE(Fake.messageBoxes.empty());
-        table.count = 7;
         EXPECT_EQ(c.result, LoadMappingFile(&table, SeeRow));
         EXPECT_EQ(c.count, table.count);
-        ASSERT_EQ(c.warnings, Fake.messageBoxes.size());
-        if (c.warnings) {
-            EXPECT_EQ(CorruptFileText, Fake.messageBoxes[0].text);
-            EXPECT_EQ("WARNING", Fake.messageBoxes[0].caption);
-            EXPECT_EQ(MB_ICONWARNING | MB_OK, Fake.messageBoxes[0].type);
-            EXPECT_EQ(nullptr, Fake.messageBoxes[0].owner);
+        // Each caller says what the result means to it, in its own words.
+        EXPECT_TRUE(Fake.messageBoxes.empty());
+        if (c.result == MappingRejected) {
             EXPECT_TRUE(rowsSeen.empty());
             EXPECT_EQ(static_cast<std::size_t>(c.size), Read().size()) << "left on disk";
         } else {
@@ -112,14 +104,36 @@ TEST_F(MappingFile, LoadsBySize)
     }
 }
 
-TEST_F(MappingFile, MissingFileLeavesTheTableAsItWas)
+TEST_F(MappingFile, OnlyAnAbsentFileIsNoFileAndNeitherChangesTheTable)
 {
-    table.count = 3;
-    table.records[2] = NumberedRecord(9);
-    EXPECT_EQ(MappingMissing, LoadMappingFile(&table, nullptr));
-    EXPECT_EQ(3, table.count);
-    EXPECT_STREQ("record 9", table.records[2].payload);
-    EXPECT_TRUE(Fake.messageBoxes.empty());
+    const struct {
+        const char* what;
+        void (*inject)(MappingDirectory&);
+        MappingLoadResult result;
+    } faults[] = {
+        {"no file", [](MappingDirectory&) {}, MappingMissing},
+        {"no folder", [](MappingDirectory& d) { Fake.executablePath = d.PathOf("gone/Quillon.exe"); }, MappingMissing},
+        {"held by another program", [](MappingDirectory& d) { Fake.heldFile = d.PathOf("mapping.mp"); },
+         MappingUnreadable},
+        {"read fails half-way", [](MappingDirectory&) { Fake.readBytesLeft = 3257 + 5; }, MappingUnreadable},
+        {"a folder of that name", [](MappingDirectory& d) { mkdir(d.PathOf("mapping.mp").c_str(), 0700); },
+         MappingUnreadable},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        std::remove(PathOf("mapping.mp").c_str());
+        if (fault.result != MappingMissing && std::strcmp(fault.what, "a folder of that name") != 0)
+            Write(FileOf(4));
+        table.count = 3;
+        table.records[2] = NumberedRecord(9);
+        fault.inject(*this);
+        EXPECT_EQ(fault.result, LoadMappingFile(&table, nullptr));
+        EXPECT_EQ(3, table.count);
+        EXPECT_STREQ("record 9", table.records[2].payload);
+        EXPECT_TRUE(Fake.messageBoxes.empty());
+        FakeReset();
+        Fake.executablePath = dir + "/Quillon.exe";
+    }
 }
 
 TEST_F(MappingFile, ShorterFileSetsTheCountAndKeepsLaterBytes)
@@ -143,6 +157,10 @@ TEST_F(MappingFile, SaveThenLoadRoundTripsEveryByte)
     EXPECT_EQ(1, reloads);
     EXPECT_EQ(300u * 3257u, Read().size());
     EXPECT_FALSE(Exists("mapping.mp.tmp"));
+    // On the disk before it is swapped in.
+    const std::string tmp = PathOf("mapping.mp.tmp");
+    EXPECT_EQ((std::vector<std::string>{"flush " + tmp, "replace " + tmp + " " + PathOf("mapping.mp")}),
+              Fake.fileCalls);
 
     static CombinationTable loaded;
     std::memset(&loaded, 0, sizeof loaded);
@@ -172,6 +190,8 @@ TEST_F(MappingFile, FailedSaveLeavesTheOldFileAndCallsNoReload)
         {"write fails at once", [](MappingDirectory&) { Fake.writeBytesLeft = 0; }},
         {"write fails half-way", [](MappingDirectory&) { Fake.writeBytesLeft = 3257 * 2 + 100; }},
         {"close fails", [](MappingDirectory&) { Fake.failClose = true; }},
+        {"flush fails", [](MappingDirectory&) { Fake.failFlush = true; }},
+        {"held by another program", [](MappingDirectory& d) { Fake.heldFile = d.PathOf("mapping.mp"); }},
         {"replace fails", [](MappingDirectory&) { Fake.failReplace = true; }},
         {"read-only file",
          [](MappingDirectory& d) { chmod(d.PathOf("mapping.mp").c_str(), 0444); }},
@@ -205,12 +225,15 @@ TEST_F(MappingFile, FileNotLoadedWholeIsKeptBesideBeforeItIsReplaced)
     const struct {
         const char* what;
         std::vector<char> bytes;
+        bool unreadable;
     } cases[] = {
-        {"damaged size", std::vector<char>(3257 + 11, 'g')},
-        {"more than 300 records", FileOf(301)},
+        {"damaged size", std::vector<char>(3257 + 11, 'g'), false},
+        {"more than 300 records", FileOf(301), false},
+        {"cannot be read (access denied)", FileOf(2), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        Fake.unreadableFile = c.unreadable ? PathOf("mapping.mp") : "";
         Write(c.bytes);
         Write(std::vector<char>(5, 'o'), "mapping.mp.bad"); // an older copy is replaced
         table.count = 1;
@@ -220,6 +243,7 @@ TEST_F(MappingFile, FileNotLoadedWholeIsKeptBesideBeforeItIsReplaced)
         EXPECT_EQ(3257u, Read().size());
     }
     // A whole file is simply replaced, with no copy.
+    Fake.unreadableFile.clear();
     std::remove(PathOf("mapping.mp.bad").c_str());
     ASSERT_TRUE(SaveMappingFile(&table));
     EXPECT_FALSE(Exists("mapping.mp.bad"));

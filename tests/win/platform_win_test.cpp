@@ -65,21 +65,32 @@ TEST(Win32Platform, ReadersDenyWritersAndAWriterDeniesEveryone)
 {
     std::string path = Scratch("sharing.tmp");
     WriteText(path, "x");
-    std::FILE* reader = OsOpenForRead(path.c_str());
+    OsOpenOutcome outcome = OsNoSuchFile;
+    std::FILE* reader = OsOpenForRead(path.c_str(), &outcome);
     ASSERT_NE(nullptr, reader);
-    std::FILE* second = OsOpenForRead(path.c_str());
+    EXPECT_EQ(OsOpened, outcome);
+    EXPECT_EQ(1, OsFileSize(reader));
+    std::FILE* second = OsOpenForRead(path.c_str(), &outcome);
     EXPECT_NE(nullptr, second) << "others may read";
     if (second)
-        std::fclose(second);
+        OsCloseFile(second);
     EXPECT_EQ(nullptr, OsOpenForWrite(path.c_str())) << "nobody may write while it is read";
-    std::fclose(reader);
+    OsCloseFile(reader);
 
     std::FILE* writer = OsOpenForWrite(path.c_str());
     ASSERT_NE(nullptr, writer);
-    EXPECT_EQ(nullptr, OsOpenForRead(path.c_str()));
+    EXPECT_EQ(nullptr, OsOpenForRead(path.c_str(), &outcome));
+    EXPECT_EQ(OsCannotOpen, outcome) << "held, not absent";
     EXPECT_EQ(nullptr, OsOpenForWrite(path.c_str()));
+    EXPECT_EQ(2u, OsWriteFile(writer, "ab", 2));
+    EXPECT_TRUE(OsFlushFile(writer));
     EXPECT_TRUE(OsCloseFile(writer));
+    EXPECT_EQ("ab", ReadText(path));
     Remove(path);
+    EXPECT_EQ(nullptr, OsOpenForRead(path.c_str(), &outcome));
+    EXPECT_EQ(OsNoSuchFile, outcome);
+    EXPECT_EQ(nullptr, OsOpenForRead(Scratch("no-folder\\x").c_str(), &outcome));
+    EXPECT_EQ(OsNoSuchFile, outcome);
 }
 
 TEST(Win32Platform, ReplaceMovesTheNewFileOntoTheOldInOneStep)

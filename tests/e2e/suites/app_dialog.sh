@@ -220,6 +220,12 @@ case_import_while_running() {
     [ "$code" = 0 ] || { e2e_fail "quillmap.exe ended with $code: $(cat "$E2E_CASE_DIR/quillmap.exe.out")"; return; }
     grep -q 'the running Quillon loads them now' "$E2E_CASE_DIR/quillmap.exe.out" ||
         { e2e_fail "quillmap.exe did not tell Quillon: $(cat "$E2E_CASE_DIR/quillmap.exe.out")"; return; }
+    # Into another file, Quillon is not told and nothing says it loads them.
+    mv "$E2E_CASE_DIR/quillmap.exe.out" "$E2E_CASE_DIR/quillmap-own-file.out"
+    e2e_wine quillmap.exe import "$(e2e_winpath "$E2E_CASE_DIR/new.txt")" "$(e2e_winpath "$E2E_CASE_DIR/other.mp")"
+    wait "$E2E_LAST_PID" || { e2e_fail "quillmap.exe import into another file failed"; return; }
+    ! grep -qE 'loads them|could not be told' "$E2E_CASE_DIR/quillmap.exe.out" ||
+        { e2e_fail "quillmap.exe spoke of Quillon for another file: $(cat "$E2E_CASE_DIR/quillmap.exe.out")"; return; }
     e2e_quillmap import "$E2E_CASE_DIR/new.txt" "$E2E_CASE_DIR/expected.mp" || { e2e_fail "quillmap import failed"; return; }
     q_same_file "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
         { e2e_fail "quillmap.exe and quillmap wrote different files"; return; }
@@ -238,6 +244,9 @@ case_import_while_running() {
     echo 'A change D' >"$E2E_CASE_DIR/later.txt"
     e2e_wine quillmap.exe import "$(e2e_winpath "$E2E_CASE_DIR/later.txt")"
     wait "$E2E_LAST_PID" || { e2e_fail "the second quillmap.exe import failed"; return; }
+    # The notice is posted: once the library acts on it, the program has read the file too.
+    e2e_focus_recorder || return
+    wait_for 10 q_key_gives a d || { e2e_fail "after the second import A gave '$(e2e_typed)'"; return; }
     rm -f "$E2E_WORK/mapping.mp"
     ui post "$Q_MAIN" 273 32771 0
     q_dialog || return

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Faults the real Quillon.exe meets with its "mapping.mp" (missing, empty,
-# damaged, too long, removed or overwritten while running, write-protected, a
-# disk that fills up in the middle of a save) and a flooded typing queue. For
+# damaged, too long, removed or overwritten while running, held open by another
+# program, write-protected, a disk that fills up in the middle of a save, a
+# folder named outside the code page) and a flooded typing queue. For
 # each: the message it calls for, the library going on with the table it
 # holds, and no combination that was saved before lost.
 # A read-only folder cannot be had here: the suites run as root, which Unix
@@ -24,6 +25,7 @@ hard_cross=$(cd "${QUILLON_CROSS_BUILD:-$(dirname "$0")/../../../build/cross}" 2
 
 CorruptText="The key combiantions data stored on disk appears to be corrupt! Will ingore it."
 TooManyText='The key combinations file holds more than 300 combinations. Only the first 300 were loaded. The whole file will be kept as "mapping.mp.bad" beside the program when the combinations are next saved.'
+UnreadableText='The key combinations file "mapping.mp" is there but cannot be read now: another program may be holding it. The combinations in it are kept and nothing is overwritten. Quillon reads the file again when the main window opens and before it saves a change.'
 WriteFailedText="There was a problem attempting to Write the combinations to the Disk. You changes can not be saved. Maybe the file is write protected?"
 
 # A changes into B, C is blocked: both can be seen at the recorder.
@@ -450,12 +452,90 @@ EOF_MAP
     e2e_pass
 }
 
+# Holds FILE open from another program, sharing nothing, until q_let_go.
+q_hold() {
+    Q_HELD=$E2E_CASE_DIR/held.ready
+    rm -f "$Q_HELD"
+    e2e_wine "$Q_UIDRIVER" hold "$(e2e_winpath "$1")" "$(e2e_winpath "$Q_HELD")"
+    Q_HOLDER=$E2E_LAST_PID
+    wait_for 30 e2e_ready_or_gone "$Q_HELD" "$Q_HOLDER" && [ -s "$Q_HELD" ] || { e2e_fail "$1 could not be held"; return 1; }
+}
+q_let_go() {
+    rm -f "$Q_HELD"
+    wait_gone 20 "$Q_HOLDER" || { e2e_fail "the holder did not let go"; return 1; }
+}
+q_row_count_is() { [ "$(q_rows | wc -l)" = "$1" ]; }
+
+case_held_at_startup() {
+    e2e_case "mapping.mp held open by another program at start-up: said once, a save can replace nothing (Error...), let go the next save takes it in whole"
+    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
+    cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/good.mp"
+    q_hold "$E2E_WORK/mapping.mp" || return
+    q_launch "$E2E_WORK" || return
+    q_box WARNING 30 || return
+    q_box_says "$UnreadableText" || return
+    q_box_ok || return
+    q_wait_main || return
+    q_dialog || return
+    q_no_box || { e2e_fail "the held file was said again when the dialog opened"; return; }
+    q_rows_are "" || { e2e_fail "rows of a file that could not be read: $(q_rows)"; return; }
+    e2e_start_recorder || return
+    q_no_table_acts "with the file held" || return
+    # Held sharing nothing, it can neither be read nor kept aside: the save fails.
+    q_delete_nothing || return
+    q_box "Error..." || return
+    q_box_says "$WriteFailedText" || return
+    q_box_ok || return
+    q_same "$E2E_CASE_DIR/good.mp" "$E2E_WORK/mapping.mp" && q_missing "$E2E_WORK/mapping.mp.bad" ||
+        { e2e_fail "the held file was changed or moved"; return; }
+    q_let_go || return
+    # The save reads the file first: its records become the table, the library's too.
+    q_delete_nothing || return
+    wait_for 10 q_row_count_is 2 || { e2e_fail "the dialog lists $(q_rows | wc -l) rows after the file was let go"; return; }
+    wait_for 10 q_same "$E2E_CASE_DIR/good.mp" "$E2E_WORK/mapping.mp" ||
+        { e2e_fail "the save after letting go holds $(q_records "$E2E_WORK/mapping.mp")"; return; }
+    q_missing "$E2E_WORK/mapping.mp.bad" || { e2e_fail "a mapping.mp.bad appeared"; return; }
+    q_no_box || { e2e_fail "a box opened after the save"; return; }
+    q_new_recorder || return
+    q_good_table_acts "after the file was let go" || return
+    e2e_pass
+}
+
+case_folder_outside_code_page() {
+    local folder="$E2E_WORKROOT/Łódź Zażółć"
+    e2e_case "a folder named with letters outside the ANSI code page: the combinations load, act and save, the autorun value names the program"
+    mkdir -p "$folder"
+    cp "$E2E_WORK/Quillon.exe" "$E2E_WORK/Quillhook.dll" "$folder/"
+    printf '%s\n' "$GoodMapping" | e2e_quillmap import - "$folder/mapping.mp" || { e2e_fail "quillmap import failed"; return; }
+    q_clear_autorun
+    q_launch "$folder" || return
+    q_wait_main || return
+    q_dialog || return
+    q_row_count_is 2 || { e2e_fail "the dialog lists $(q_rows | wc -l) rows"; return; }
+    e2e_start_recorder || return
+    q_good_table_acts "in the folder" || return
+    # Deleting the BlockKey row saves beside the program; the library follows.
+    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select a row"; return; }
+    ui click "$Q_DIALOG" 1020
+    wait_for 10 q_records_are "$folder/mapping.mp" 1 || { e2e_fail "the save left $(q_records "$folder/mapping.mp")"; return; }
+    q_no_box || { e2e_fail "the save showed a message box"; return; }
+    q_new_recorder || return
+    q_key_gives c c || { e2e_fail "the deleted C still acts (typed '$(e2e_typed)')"; return; }
+    local expected
+    expected="\"$(e2e_winpath "$folder/Quillon.exe")\"  /background"
+    wait_for 10 q_autorun_names "$expected" || { e2e_fail "autorun value: '$(ui autorun)'"; return; }
+    e2e_pass
+}
+q_autorun_names() { [ "$(ui autorun)" = "$1" ]; }
+
 case_missing
 case_empty
 case_odd_size
 case_too_many
 case_removed_while_running
 case_garbage_while_running
+case_held_at_startup
 case_read_only
 case_disk_full
+case_folder_outside_code_page
 case_typing_flood

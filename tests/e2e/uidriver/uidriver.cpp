@@ -32,6 +32,9 @@
 //   version FILE                  a file's version resource: "fixed F.F.F.F P.P.P.P",
 //                                 "translation LLLL CCCC", then "Name=value" per string
 //   focus HWND                    control id of the focus in HWND's thread (0: none or not a control)
+//   autorun                       the value "QuillonStarup" of HKCU's Run key, as UTF-8
+//   hold FILE READY               opens FILE sharing nothing, writes READY, and holds FILE
+//                                 until READY is removed
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -285,6 +288,47 @@ int Version(const char* path)
     return 0;
 }
 
+// Prints the autorun value read with the wide call, so that letters outside
+// the ANSI code page survive.
+int Autorun()
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 1;
+    static wchar_t value[TextSize];
+    DWORD size = sizeof value - sizeof value[0];
+    DWORD type = 0;
+    LONG result = RegQueryValueExW(key, L"QuillonStarup", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || type != REG_SZ)
+        return 1;
+    value[size / sizeof value[0]] = 0;
+    static char text[TextSize * 3];
+    if (!WideCharToMultiByte(CP_UTF8, 0, value, -1, text, sizeof text, nullptr, nullptr))
+        return 1;
+    std::printf("%s\n", text);
+    return 0;
+}
+
+// Stands for a backup or sync program that keeps a file open to itself.
+int Hold(const char* file, const char* ready)
+{
+    HANDLE held = CreateFileA(file, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE)
+        return 1;
+    HANDLE mark = CreateFileA(ready, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    if (mark == INVALID_HANDLE_VALUE || !WriteFile(mark, "held\n", 5, &written, nullptr))
+        return 1;
+    CloseHandle(mark);
+    while (GetFileAttributesA(ready) != INVALID_FILE_ATTRIBUTES)
+        Sleep(20);
+    CloseHandle(held);
+    return 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: uidriver COMMAND ARGS... (see the source's header)\n");
@@ -437,5 +481,9 @@ int main(int argc, char** argv)
         std::printf("%d\n", info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
         return 0;
     }
+    if (!std::strcmp(command, "autorun") && args == 0)
+        return Autorun();
+    if (!std::strcmp(command, "hold") && args == 2)
+        return Hold(argv[2], argv[3]);
     return Usage();
 }
