@@ -136,6 +136,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (Library.ResetKeysState)
             Library.ResetKeysState();
         RemoveHook();
+        RemovePropA(window, HookInstallsProperty);
         DeleteTrayIcon();
         PostQuitMessage(0);
         return 0;

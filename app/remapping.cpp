@@ -75,6 +75,11 @@ HKEY OpenRunKey()
     return nullptr;
 }
 
+void CountHookInstall()
+{
+    UINT_PTR count = reinterpret_cast<UINT_PTR>(GetPropA(MainWindow, HookInstallsProperty));
+    SetPropA(MainWindow, HookInstallsProperty, reinterpret_cast<HANDLE>(count + 1));
+}
 } // namespace
 
 void AddTrayIcon()
@@ -101,6 +106,7 @@ void InstallHook()
         MessageBoxA(nullptr, text, "Can not set hook", MB_ICONERROR | MB_OK);
         ExitProcess(1);
     }
+    CountHookInstall();
 }
 
 void RemoveHook()
@@ -126,6 +132,7 @@ void ReinstallHook()
     // A hook the system has dropped may refuse to be removed; it is gone anyway.
     UnhookWindowsHookEx(HookHandle);
     HookHandle = fresh;
+    CountHookInstall();
 }
 
 void EnableRemapping()

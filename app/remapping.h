@@ -7,6 +7,10 @@
 extern int RemappingEnabled;
 extern HHOOK HookHandle;
 
+// The number of hooks installed so far, kept on MainWindow under this
+// property: other programs can tell from it that the hook was installed again.
+const char* const HookInstallsProperty = "QuillonHookInstalls";
+
 void InstallHook();
 void RemoveHook();
 // While remapping is on: installs a new hook, then removes the old one. If

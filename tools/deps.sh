@@ -7,7 +7,9 @@ need=${1:-test}
 
 packages_build="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev mingw-w64 binutils-mingw-w64-x86-64 python3 nsis"
 packages_run="wine wine64 xvfb xdotool x11-xkb-utils x11-utils"
-packages_test="libxtst-dev imagemagick clang libclang-rt-14-dev"
+# stress-ng keeps the cores busy to prove the suites steady under load; the
+# test command itself does not run it.
+packages_test="libxtst-dev imagemagick clang libclang-rt-14-dev stress-ng"
 
 case "$need" in
 build) wanted="$packages_build" ;;

@@ -5,6 +5,10 @@
 # sets a trap that, whatever happens, records the open case, kills what the
 # suite started (wineserver -k on that prefix only, then its Xvfb) and exits
 # non-zero when a case failed. Suites run with `set -u`, never `set -e`.
+# The suites that drive Quillon.exe's windows add tests/e2e/uidriver/quillon.sh.
+#
+# Helpers that end in a failure say so themselves (e2e_fail) and return 1, so
+# that a case goes on with `helper || return`.
 #
 # Environment (read):
 #   QUILLON_CROSS_BUILD   Windows build dir (default <repo>/build/cross)
@@ -25,15 +29,20 @@
 #                         starts a new one: fresh $E2E_WORK with the Windows
 #                         binaries that are built (Quillon.exe, Quillhook.dll
 #                         and every tests/e2e/*.exe: recorder, hookhost, marker...)
+#   e2e_hook_case NAME MAPPING [HOOKHOST ARGS]  the hook suites' opening:
+#                         e2e_case, the mapping (text form; '' for none),
+#                         hookhost.exe with the library, then the recorder
 #   e2e_pass              the case passed (ignored once it has failed)
 #   e2e_fail MSG          the case failed: message, screenshot; returns 1, so
 #                         `check || { e2e_fail "why"; return; }`
-#   e2e_skip MSG          the case could not run here (counted as failed: a
-#                         skipped end-to-end case proves nothing)
-# Waiting (never a bare sleep):
+#   e2e_skip MSG          the case could not run here: says why and counts as
+#                         failed (a skipped end-to-end case proves nothing)
+# Waiting (never a bare sleep, never a period of the program's own timers):
 #   wait_for SECS CMD...  polls CMD every 0.1 s until it succeeds; 1 on timeout
 #                         (SECS may have decimals); CMD's output is dropped
 #   wait_gone SECS PID    waits until the process has ended
+#   e2e_none_running NAME...  no process of our prefix has one of these names
+#                         (Wine programs by their .exe name, scripts by theirs)
 # Programs:
 #   e2e_binary NAME       path of a built Windows binary in the cross build ('' if none)
 #   e2e_tool NAME         path of a native tool (xkeys)
@@ -47,13 +56,17 @@
 #                         /) in the background under Wine, in its own dir;
 #                         output in $E2E_CASE_DIR/<name>.out; sets E2E_LAST_PID
 #                         (`wait` on it gives the program's exit code, 8 bits);
-#                         the case's end stops it
+#                         the case's end stops it. E2E_WINE_DIR=DIR in front
+#                         of it (or of a helper that calls it) runs it in DIR
 #   e2e_start_hookhost [ARGS]  hookhost.exe (Quillhook.dll from $E2E_WORK, with
 #                         --log $E2E_CASE_DIR/hook.log); waits until hooked
+#   e2e_hook_saw PATTERN  grep -E on that hook.log
 #   e2e_start_recorder    recorder.exe logging to $E2E_RECORDER_LOG; waits
 #                         until its window has the focus (later it lets others
 #                         take the focus: menus and dialogs under test)
 #   e2e_focus_recorder    makes the recorder take the focus again; waits for it
+#   e2e_fake_browser      the prefix's browser becomes a script that appends
+#                         each address it gets to $E2E_BROWSER_LOG
 #   e2e_stop_wine         ends every Wine process of the prefix (wineserver -k)
 # Keys (XTEST, like a physical keyboard; only reach hooks while a Wine window
 # has the focus):
@@ -61,17 +74,22 @@
 #   e2e_xdotool ARGS      xdotool on the private display
 #   e2e_sync              taps F12 and waits until the recorder has it: every
 #                         earlier physical key has then been through the hooks
+#   e2e_key_gives KEY TEXT  taps KEY, syncs; true when the recorder got exactly TEXT for it
 # Recorder log:
 #   e2e_typed             the WM_CHAR characters received, as one string
 #   e2e_typed_is TEXT     true when exactly TEXT was typed
 #   e2e_got PATTERN       grep -E on the recorder log
 #   e2e_count PATTERN     number of matching recorder lines
+#   e2e_count_above PATTERN N  more than N of them
 # Mapping file:
 #   e2e_quillmap ARGS     the native quillmap (README: "Key combinations as text")
 #   e2e_mapping [TEXT]    quillmap import of the text form, from TEXT or stdin,
 #                         into $E2E_WORK/mapping.mp
+#   e2e_mapping_file FILE [TEXT]  the same into FILE
+#   e2e_quoted TEXT       TEXT as a quoted argument of the text form
 # Artifacts:
 #   e2e_screenshot NAME   $E2E_CASE_DIR/NAME.png of the whole display
+#   e2e_keep_screenshot NAME  the same, kept in the suite's artifacts too
 #   e2e_log MSG           a line in the suite's log (and on stderr)
 # Suite cleanup:
 #   e2e_on_exit FUNC      FUNC runs at the suite's end, after the last case has
@@ -120,6 +138,9 @@ E2E_WORK=""
 E2E_CASE_DIR=""
 E2E_RECORDER_LOG=""
 E2E_LAST_PID=""
+E2E_BROWSER_LOG=""
+E2E_HOOKHOST_PID=""
+E2E_RECORDER_PID=""
 
 e2e_log() {
     printf '%s %s\n' "$(date +%H:%M:%S)" "$*" >>"$E2E_SUITE_LOG"
@@ -190,7 +211,7 @@ e2e_wine() {
     local dir name
     dir=$(dirname "$path")
     name=$(basename "$path")
-    (cd "$dir" && exec wine "$path" "$@") >>"$E2E_CASE_DIR/$name.out" 2>&1 </dev/null &
+    (cd "${E2E_WINE_DIR:-$dir}" && exec wine "$path" "$@") >>"$E2E_CASE_DIR/$name.out" 2>&1 </dev/null &
     E2E_LAST_PID=$!
     e2e_pids+=("$E2E_LAST_PID")
 }
@@ -211,6 +232,7 @@ e2e_start_hookhost() {
         return 1
     fi
 }
+e2e_hook_saw() { grep -qE -- "$1" "$E2E_CASE_DIR/hook.log" 2>/dev/null; }
 
 e2e_start_recorder() {
     local ready=$E2E_CASE_DIR/recorder.ready
@@ -242,6 +264,15 @@ e2e_focus_recorder() {
     wait_for 20 e2e_file_nonempty "$ready" || { e2e_fail "recorder.exe did not get the focus back"; return 1; }
 }
 
+e2e_fake_browser() {
+    local browser=$E2E_CASE_DIR/browser.sh
+    E2E_BROWSER_LOG=$E2E_CASE_DIR/browser.log
+    printf '#!/bin/sh\nfor a in "$@"; do printf "%%s\\n" "$a"; done >>"%s"\n' "$E2E_BROWSER_LOG" >"$browser"
+    chmod +x "$browser"
+    wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ /d "$browser" /f \
+        >"$E2E_CASE_DIR/reg.out" 2>&1 || { e2e_fail "wine reg add failed: $(cat "$E2E_CASE_DIR/reg.out")"; return 1; }
+}
+
 e2e_stop_wine() {
     local pid
     WINEPREFIX=$E2E_PREFIX wineserver -k >/dev/null 2>&1
@@ -249,27 +280,41 @@ e2e_stop_wine() {
         wait_gone 10 "$pid" || kill -9 "$pid" 2>/dev/null
     done
     e2e_pids=()
-    # A later start must find no dying server.
-    wait_for 15 e2e_no_wineserver
+    # A later start must find no dying server: one that lingers is killed.
+    wait_for 15 e2e_no_wineserver && return 0
+    e2e_log "  the prefix's wineserver did not end: killed"
+    # shellcheck disable=SC2046
+    kill -9 $(e2e_prefix_pids 'wineserver*') 2>/dev/null
+    wait_for 15 e2e_no_wineserver || { e2e_log "  the prefix's wineserver does not end"; return 1; }
 }
 
-# The server of our prefix, told apart from the others' by its environment.
-e2e_no_wineserver() {
-    local dir comm
+# Processes of our prefix are told apart from the others' by their
+# environment; a name is matched (as a glob) against the process name and
+# the last parts of its first two arguments. Prints their ids.
+e2e_prefix_pids() {
+    local dir comm args name pattern
     for dir in /proc/[0-9]*; do
         read -r comm 2>/dev/null <"$dir/comm" || continue
-        case "$comm" in
-        wineserver*) ;;
-        *) continue ;;
-        esac
-        { tr '\0' '\n' <"$dir/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$E2E_PREFIX" && return 1
+        args=$({ tr '\0' '\n' <"$dir/cmdline"; } 2>/dev/null | head -n 2 | sed 's:.*[/\\]::')
+        for pattern in "$@"; do
+            for name in "$comm" $args; do
+                # shellcheck disable=SC2254
+                case "$name" in
+                $pattern)
+                    { tr '\0' '\n' <"$dir/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$E2E_PREFIX" &&
+                        echo "${dir#/proc/}" && continue 3
+                    ;;
+                esac
+            done
+        done
     done
-    return 0
 }
+e2e_none_running() { [ -z "$(e2e_prefix_pids "$@")" ]; }
+e2e_no_wineserver() { e2e_none_running 'wineserver*'; }
 
 # --- keys and the recorder log -------------------------------------------
 
-e2e_keys() { "$E2E_XKEYS" "$@"; }
+e2e_keys() { "$E2E_XKEYS" "$@" || { e2e_fail "xkeys $* failed"; return 1; }; }
 e2e_xdotool() { xdotool "$@"; }
 
 e2e_count() {
@@ -283,7 +328,14 @@ e2e_sync() {
     local before
     before=$(e2e_count '^WM_KEYUP vk=123 ')
     e2e_keys tap F12 || return 1
-    wait_for 10 e2e_count_above '^WM_KEYUP vk=123 ' "$before"
+    wait_for 10 e2e_count_above '^WM_KEYUP vk=123 ' "$before" || { e2e_fail "the sync key never arrived"; return 1; }
+}
+
+e2e_key_gives() {
+    local before
+    before=$(e2e_typed)
+    e2e_keys tap "$1" && e2e_sync || return 1
+    [ "$(e2e_typed)" = "$before$2" ]
 }
 
 e2e_typed() {
@@ -303,13 +355,29 @@ e2e_quillmap() {
     "$path" "$@" >/dev/null
 }
 
-e2e_mapping() {
-    e2e_quillmap import "${1:--}" "$E2E_WORK/mapping.mp"
+e2e_mapping_file() {
+    local file=$1 errors=$E2E_CASE_DIR/quillmap.err
+    if [ $# -gt 1 ]; then
+        printf '%s\n' "$2" | e2e_quillmap import - "$file" 2>"$errors"
+    else
+        e2e_quillmap import - "$file" 2>"$errors"
+    fi || { e2e_fail "quillmap import failed: $(head -c 300 "$errors")"; return 1; }
+}
+e2e_mapping() { e2e_mapping_file "$E2E_WORK/mapping.mp" "$@"; }
+
+e2e_quoted() {
+    local text=${1//\\/\\\\}
+    printf '"%s"' "${text//\"/\\\"}"
 }
 
 e2e_screenshot() {
     [ -n "$E2E_CASE_DIR" ] || return 0
     import -display "$DISPLAY" -window root "$E2E_CASE_DIR/$1.png" >/dev/null 2>&1 || true
+}
+e2e_keep_screenshot() {
+    e2e_screenshot "$1"
+    [ -f "$E2E_CASE_DIR/$1.png" ] && cp "$E2E_CASE_DIR/$1.png" "$E2E_ARTIFACTS/$1.png"
+    return 0
 }
 
 # --- cases -------------------------------------------------------------------
@@ -375,6 +443,14 @@ e2e_case() {
     e2e_log "case: $1"
 }
 
+e2e_hook_case() {
+    local name=$1 mapping=$2
+    shift 2
+    e2e_case "$name"
+    if [ -n "$mapping" ]; then e2e_mapping "$mapping" || return 1; fi
+    e2e_start_hookhost "$@" && e2e_start_recorder
+}
+
 e2e_pass() {
     if [ "$e2e_case_state" = open ]; then
         e2e_case_state=passed
@@ -395,7 +471,7 @@ e2e_fail() {
 }
 
 e2e_skip() {
-    e2e_fail "skipped: $*"
+    e2e_fail "could not run here: $*"
 }
 
 # --- display, prefix, cleanup ----------------------------------------------
@@ -471,7 +547,7 @@ e2e_make_prefix() {
     fi
     # Nothing of an earlier, killed run may linger in our prefix.
     wineserver -k >/dev/null 2>&1
-    wait_for 15 e2e_no_wineserver
+    wait_for 15 e2e_no_wineserver || { echo "e2e: an earlier wineserver of $E2E_PREFIX does not end" >&2; return 1; }
 }
 
 E2E_PREFIX_LOCKED=""

@@ -62,25 +62,21 @@ void ReleaseAll(const BYTE* keys)
         if (keys[c] == 0x80)
             Release(c);
 }
+// A target's Ctrl, Alt and Shift flags (payload bytes 1 to 3) name these keys.
+const int TargetModifiers[3] = {17, 164, 160};
 void PressTarget(const char* p)
 {
-    if (p[1])
-        Press(17);
-    if (p[2])
-        Press(164);
-    if (p[3])
-        Press(160);
+    for (int m = 0; m < 3; ++m)
+        if (p[1 + m])
+            Press(TargetModifiers[m]);
     Press(static_cast<BYTE>(p[0]));
 }
 void ReleaseTarget(const char* p)
 {
     Release(static_cast<BYTE>(p[0]));
-    if (p[1])
-        Release(17);
-    if (p[2])
-        Release(164);
-    if (p[3])
-        Release(160);
+    for (int m = 0; m < 3; ++m)
+        if (p[1 + m])
+            Release(TargetModifiers[m]);
 }
 } // namespace
 

@@ -43,21 +43,20 @@ TEST(Titles, EnabledAndDisabled)
     EXPECT_EQ(disabled, title + "- DISABLED!!");
 }
 
+namespace {
+std::string AutorunValue(const char* path)
+{
+    char out[PathBufferSize];
+    AutorunValueText(path, out, sizeof out);
+    return out;
+}
+} // namespace
+
 TEST(Autorun, ValueTextQuotesOnlyPathsWithBlanks)
 {
-    const struct {
-        const char* path;
-        const char* expected;
-    } cases[] = {
-        {"C:\\Quillon\\Quillon.exe", "C:\\Quillon\\Quillon.exe  /background"},
-        {"C:\\Program Files\\Quillon.exe", "\"C:\\Program Files\\Quillon.exe\"  /background"},
-        {"", "  /background"},
-    };
-    for (const auto& c : cases) {
-        char out[PathBufferSize];
-        AutorunValueText(c.path, out, sizeof out);
-        EXPECT_STREQ(out, c.expected);
-    }
+    EXPECT_EQ(AutorunValue("C:\\Quillon\\Quillon.exe"), "C:\\Quillon\\Quillon.exe  /background");
+    EXPECT_EQ(AutorunValue("C:\\Program Files\\Quillon.exe"), "\"C:\\Program Files\\Quillon.exe\"  /background");
+    EXPECT_EQ(AutorunValue(""), "  /background");
 }
 
 TEST(Autorun, ValueTextStaysInItsBuffer)

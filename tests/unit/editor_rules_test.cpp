@@ -144,22 +144,24 @@ TEST_F(EditorRules, EnableTableFollowsTheChoice)
     }
 }
 
+namespace {
+// RADIO chooses ACTION, ACTION checks RADIO, and ARGUMENT holds its payload.
+void ExpectRadioOfAction(int radio, int action, int argument)
+{
+    EXPECT_EQ(ActionOfRadio(radio), action) << radio;
+    EXPECT_EQ(RadioOfAction(action), radio) << action;
+    EXPECT_EQ(ArgumentControlOf(action), argument) << action;
+}
+} // namespace
+
 TEST_F(EditorRules, RadiosActionsAndArguments)
 {
-    const struct {
-        int radio;
-        int action;
-        int argument;
-    } table[] = {
-        {IDC_DISABLE_ACTION, DisableCombination, 0}, {IDC_TYPE_TEXT, TypeText, IDC_TEXT_EDIT},
-        {IDC_LAUNCH_APP, LaunchApplication, IDC_PATH_EDIT}, {IDC_GO_TO_URL, GoToUrl, IDC_URL_EDIT},
-        {IDC_CHANGE_KEY, ChangeKey, IDC_TARGET_LIST},  {IDC_BLOCK_KEY, BlockKey, 0},
-    };
-    for (const auto& row : table) {
-        EXPECT_EQ(ActionOfRadio(row.radio), row.action);
-        EXPECT_EQ(RadioOfAction(row.action), row.radio);
-        EXPECT_EQ(ArgumentControlOf(row.action), row.argument);
-    }
+    ExpectRadioOfAction(IDC_DISABLE_ACTION, DisableCombination, 0);
+    ExpectRadioOfAction(IDC_TYPE_TEXT, TypeText, IDC_TEXT_EDIT);
+    ExpectRadioOfAction(IDC_LAUNCH_APP, LaunchApplication, IDC_PATH_EDIT);
+    ExpectRadioOfAction(IDC_GO_TO_URL, GoToUrl, IDC_URL_EDIT);
+    ExpectRadioOfAction(IDC_CHANGE_KEY, ChangeKey, IDC_TARGET_LIST);
+    ExpectRadioOfAction(IDC_BLOCK_KEY, BlockKey, 0);
     EXPECT_EQ(ActionOfRadio(IDOK), -1);
     EXPECT_EQ(ActionOfRadio(IDC_TARGET_LIST), -1);
     EXPECT_EQ(RadioOfAction(9), 0);
@@ -170,8 +172,7 @@ TEST_F(EditorRules, FinishRuleForEveryChoice)
 {
     const struct {
         int choice;
-        bool empty;
-        bool nonEmpty;
+        bool empty, nonEmpty;
     } table[] = {
         {DisableCombination, true, true}, {TypeText, false, true}, {LaunchApplication, false, true},
         {GoToUrl, false, true},           {ChangeKey, false, true}, {BlockKey, true, true},

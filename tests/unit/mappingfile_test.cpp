@@ -42,27 +42,27 @@ protected:
 };
 } // namespace
 
+namespace {
+// The program's folder, and its mapping file in it, for the executable EXE.
+void ExpectProgramDirectory(const char* exe, const std::string& expected)
+{
+    FakeReset();
+    Fake.executablePath = exe;
+    char dir[PathBufferSize];
+    GetProgramDirectory(dir);
+    EXPECT_EQ(expected, dir) << exe;
+    char path[PathBufferSize];
+    GetMappingFilePath(path);
+    EXPECT_EQ(expected + "mapping.mp", path) << exe;
+}
+} // namespace
+
 TEST(ProgramDirectory, KeepsTheLastSeparator)
 {
-    const struct {
-        const char* exe;
-        const char* dir;
-    } cases[] = {
-        {"C:\\Program Files\\Quillon\\Quillon.exe", "C:\\Program Files\\Quillon\\"},
-        {"C:\\a/b\\c/Quillon.exe", "C:\\a/b\\"}, // backslash first, slash only without one
-        {"/opt/quillon/Quillon.exe", "/opt/quillon/"},
-        {"Quillon.exe", "Quillon.exe"},
-    };
-    for (const auto& c : cases) {
-        FakeReset();
-        Fake.executablePath = c.exe;
-        char dir[PathBufferSize];
-        GetProgramDirectory(dir);
-        EXPECT_STREQ(c.dir, dir);
-        char path[PathBufferSize];
-        GetMappingFilePath(path);
-        EXPECT_EQ(std::string(c.dir) + "mapping.mp", path);
-    }
+    ExpectProgramDirectory("C:\\Program Files\\Quillon\\Quillon.exe", "C:\\Program Files\\Quillon\\");
+    ExpectProgramDirectory("C:\\a/b\\c/Quillon.exe", "C:\\a/b\\"); // backslash first, slash only without one
+    ExpectProgramDirectory("/opt/quillon/Quillon.exe", "/opt/quillon/");
+    ExpectProgramDirectory("Quillon.exe", "Quillon.exe");
 }
 
 TEST_F(MappingFile, LoadsBySize)

@@ -7,6 +7,7 @@ set -u
 E2E_SCREEN=2048x1536
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../uidriver/quillon.sh"
+q_shell_desktop
 
 SixChanges='A change B
 C change D
@@ -15,84 +16,66 @@ G change H
 I change J
 K change L'
 
-q_same_file() { cmp -s "$1" "$2"; }
-q_dialog_gone() { ! ui findvisible '#32770' "$EnabledTitle" >/dev/null; }
-# Taps KEY and checks what the recorder got for it.
-q_key_gives() {
-    local before
-    before=$(e2e_typed)
-    e2e_keys tap "$1" && e2e_sync || return 1
-    [ "$(e2e_typed)" = "$before$2" ]
-}
 
 case_delete_selected() {
     e2e_case "deleting selected rows removes exactly those records, and the library follows"
-    printf '%s\n' "$SixChanges" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
-    q_start || return
-    q_dialog || return
-    wait_for 10 q_records_are "$E2E_WORK/mapping.mp" 6 || { e2e_fail "no six records to start from"; return; }
+    e2e_mapping "$SixChanges" && q_start && q_dialog || return
+    wait_for 10 q_records_are 6 || { e2e_fail "no six records to start from"; return; }
     # Two adjacent rows and the last one.
-    ui select "$Q_DIALOG" 1016 1,2,5 || { e2e_fail "could not select rows"; return; }
-    ui click "$Q_DIALOG" 1020
+    q_delete_rows 1,2,5 || return
     local rows
     rows=$(printf '%s\t%s\n' A "Change Key To:  B" G "Change Key To:  H" I "Change Key To:  J")
     wait_for 10 q_rows_are "$rows" || { q_rows >"$E2E_CASE_DIR/rows.txt"; e2e_fail "rows after delete (rows.txt)"; return; }
-    wait_for 10 q_records_are "$E2E_WORK/mapping.mp" 3 ||
-        { e2e_fail "the file holds $(q_records "$E2E_WORK/mapping.mp") records"; return; }
-    printf '%s\n' "$SixChanges" | sed -n '1p;4p;5p' | e2e_quillmap import - "$E2E_CASE_DIR/expected.mp" ||
-        { e2e_fail "quillmap import failed"; return; }
-    cmp -s "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
+    wait_for 10 q_records_are 3 || { e2e_fail "the file holds $(q_records) records"; return; }
+    sed -n '1p;4p;5p' <<<"$SixChanges" | e2e_mapping_file "$E2E_CASE_DIR/expected.mp" || return
+    q_same "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
         { e2e_fail "the file does not hold records 0, 3 and 4 in order"; return; }
 
     e2e_start_recorder || return
-    q_key_gives c c || { e2e_fail "deleted C still acts: typed '$(e2e_typed)'"; return; }
-    q_key_gives k k || { e2e_fail "deleted K still acts: typed '$(e2e_typed)'"; return; }
-    q_key_gives a b || { e2e_fail "kept A does not act: typed '$(e2e_typed)'"; return; }
-    q_key_gives g h || { e2e_fail "kept G does not act: typed '$(e2e_typed)'"; return; }
+    e2e_key_gives c c || { e2e_fail "deleted C still acts: typed '$(e2e_typed)'"; return; }
+    e2e_key_gives k k || { e2e_fail "deleted K still acts: typed '$(e2e_typed)'"; return; }
+    e2e_key_gives a b || { e2e_fail "kept A does not act: typed '$(e2e_typed)'"; return; }
+    e2e_key_gives g h || { e2e_fail "kept G does not act: typed '$(e2e_typed)'"; return; }
 
     # A file removed while the program runs: the next opening lists the
     # table's records, and a delete writes the others.
     ui click "$Q_DIALOG" 1022
-    wait_for 10 q_dialog_gone || { e2e_fail "Hide did not end the dialog"; return; }
+    q_closed "$EnabledTitle" || return
     rm -f "$E2E_WORK/mapping.mp"
     ui tray "$Q_MAIN" 514
     q_dialog || return
     wait_for 10 q_rows_are "$rows" || { e2e_fail "without a file the list shows '$(q_rows)'"; return; }
-    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select a row"; return; }
-    ui click "$Q_DIALOG" 1020
-    wait_for 10 cmp -s -n 3257 "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" &&
-        cmp -s -i 6514:3257 "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" && q_records_are "$E2E_WORK/mapping.mp" 2 ||
+    q_delete_rows 1 || return
+    # The file is swapped in whole: once it holds two records, they are final.
+    wait_for 10 q_records_are 2 || { e2e_fail "the file holds $(q_records) records, not 2"; return; }
+    cmp -s -n 3257 "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" &&
+        cmp -s -i 6514:3257 "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
         { e2e_fail "the file is not the first and third record"; return; }
     e2e_pass
 }
 
-q_chooser() { Q_CHOOSER=$(ui findvisible '#32770' "Choose a function for the selected Key or Key Combination...") && [ -n "$Q_CHOOSER" ]; }
-
 case_edit_selected() {
     e2e_case "editing the selected row keeps its place and keys; Cancel changes nothing"
-    printf '%s\n' "$SixChanges" | sed -n '1,3p' | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
+    sed -n '1,3p' <<<"$SixChanges" | e2e_mapping && q_start && q_dialog || return
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/before.mp"
-    q_start || return
-    q_dialog || return
-    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select a row"; return; }
-    ui click "$Q_DIALOG" 1032
-    wait_for 20 q_chooser || { e2e_fail "the action chooser did not open"; return; }
+    q_edit_row 1 || return
     [ "$(ui owner "$Q_CHOOSER")" = "$Q_DIALOG" ] || { e2e_fail "the chooser is not owned by the dialog"; return; }
     ui click "$Q_CHOOSER" 2
-    wait_for 10 eval '! q_chooser' || { e2e_fail "Cancel did not close the chooser"; return; }
-    cmp -s "$E2E_CASE_DIR/before.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "Cancel changed the file"; return; }
+    # A save after Cancel would come in the handler that ran the chooser.
+    q_closed "$ChooserTitle" && q_settled "$Q_DIALOG" || return
+    q_same "$E2E_CASE_DIR/before.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "Cancel changed the file"; return; }
 
     # A double click on the row (the first below the list's header) opens it too.
     local left top right bottom
     read -r left top right bottom <<<"$(ui rect "$Q_DIALOG" 1016)"
     e2e_xdotool mousemove $((left + 40)) $((top + 40)) click --repeat 2 --delay 80 1
-    wait_for 20 q_chooser || { e2e_fail "a double click did not open the action chooser"; return; }
+    q_window Q_CHOOSER "$ChooserTitle" || return
     ui click "$Q_CHOOSER" 1029 # Completely BLOCK Key
     ui click "$Q_CHOOSER" 1
     local rows
     rows=$(printf '%s\t%s\n' A "Change Key To:  B" C "Completely BLOCK Key! " E "Change Key To:  F")
     wait_for 10 q_rows_are "$rows" || { q_rows >"$E2E_CASE_DIR/rows.txt"; e2e_fail "rows after edit (rows.txt)"; return; }
-    wait_for 10 q_records_are "$E2E_WORK/mapping.mp" 3 || { e2e_fail "the file lost records"; return; }
+    wait_for 10 q_records_are 3 || { e2e_fail "the file lost records"; return; }
     # Records 0 and 2 and the keys of record 1 stay; record 1's action is BlockKey.
     cmp -s -n 3257 "$E2E_CASE_DIR/before.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "record 0 changed"; return; }
     cmp -s -i 6514 "$E2E_CASE_DIR/before.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "record 2 changed"; return; }
@@ -101,26 +84,22 @@ case_edit_selected() {
     [ "$(od -An -tu1 -j $((3257 + 256)) -N1 "$E2E_WORK/mapping.mp" | tr -d ' ')" = 5 ] ||
         { e2e_fail "record 1 is not a BlockKey record"; return; }
     e2e_start_recorder || return
-    q_key_gives c "" || { e2e_fail "the edited C is not blocked: typed '$(e2e_typed)'"; return; }
+    e2e_key_gives c "" || { e2e_fail "the edited C is not blocked: typed '$(e2e_typed)'"; return; }
     e2e_pass
 }
 
 case_record_limit() {
     e2e_case "with 300 combinations Add says so and opens no wizard"
     local i
-    for i in $(seq 1 300); do echo "#$((65 + i % 26)) block"; done | e2e_mapping ||
-        { e2e_fail "quillmap import failed"; return; }
-    q_start || return
-    q_dialog || return
+    for i in $(seq 1 300); do echo "#$((65 + i % 26)) block"; done | e2e_mapping && q_start && q_dialog || return
     ui click "$Q_DIALOG" 1019
     q_box "Too many key combinations :)" || return
     [ "$(q_box_text)" = "You have reached the maximum limit of allowed key combinations. Please remove some of key combinations before trying to add some more." ] ||
         { e2e_fail "text: $(q_box_text)"; return; }
     [ "$(ui owner "$Q_BOX")" = "$Q_DIALOG" ] || { e2e_fail "the message is not owned by the dialog"; return; }
-    q_answer 1
-    ui send "$Q_DIALOG" 0 0 0 >/dev/null
-    ui findvisible '#32770' "How do you want to select the key/key combination?" >/dev/null &&
-        { e2e_fail "the wizard opened"; return; }
+    # Once the handler that showed the box is done, a wizard would exist.
+    q_box_ok && q_settled "$Q_DIALOG" || return
+    q_exists "$MethodTitle" && { e2e_fail "the wizard opened"; return; }
     e2e_pass
 }
 
@@ -132,7 +111,7 @@ case_closing_the_dialog() {
         q_dialog || return
         # shellcheck disable=SC2086
         ui post "$Q_DIALOG" $way
-        wait_for 10 q_dialog_gone || { e2e_fail "message $way did not end the dialog"; return; }
+        q_closed "$EnabledTitle" || return
         e2e_pid_alive "$Q_PID" || { e2e_fail "message $way ended the program"; return; }
         q_tray_is 1 || { e2e_fail "no tray icon after $way"; return; }
         ui tray "$Q_MAIN" 514
@@ -143,22 +122,20 @@ case_closing_the_dialog() {
     read -r left top right bottom <<<"$(ui rect "$Q_DIALOG")"
     e2e_xdotool mousemove $((left + 60)) $((top + 8)) click 1
     e2e_xdotool key Escape
-    wait_for 10 q_dialog_gone || { e2e_fail "the Escape key did not end the dialog"; return; }
-    e2e_pid_alive "$Q_PID" || { e2e_fail "Escape ended the program"; return; }
+    q_closed "$EnabledTitle" || return
+    # Running on: the tray icon opens the dialog again.
+    ui tray "$Q_MAIN" 514
+    q_dialog || return
     e2e_pass
 }
 
 case_terminate() {
     e2e_case "Terminate Application asks about autorun and ends with 0; Yes keeps the value"
-    q_start || return
-    q_dialog || return
-    wait_for 10 eval '[ -n "$(q_autorun)" ]' || { e2e_fail "no autorun value at start"; return; }
+    q_start && q_dialog || return
+    wait_for 10 q_autorun_set || { e2e_fail "no autorun value at start"; return; }
     ui click "$Q_DIALOG" 1021
-    q_box "Autoload at start-up?" || return
-    q_answer 6
-    q_wait_exit
-    [ "$Q_CODE" = 0 ] || { e2e_fail "exit code $Q_CODE"; return; }
-    [ -n "$(q_autorun)" ] || { e2e_fail "Yes removed the autorun value"; return; }
+    q_autoload_answer 6 || return
+    q_autorun_set || { e2e_fail "Yes removed the autorun value"; return; }
     e2e_pass
 }
 
@@ -167,14 +144,7 @@ case_tray_exit() {
     q_start /background || return
     ui post "$Q_MAIN" 273 1018 0
     wait_for 10 q_tray_colour red || { e2e_fail "Disable did not take"; return; }
-    q_tray_menu || return
-    q_menu_pick last
-    q_box "Autoload at start-up?" || return
-    [ "$(q_box_text)" = "Do you want to load $EnabledTitle automatically when your computer starts?" ] ||
-        { e2e_fail "question: $(q_box_text)"; return; }
-    q_answer 6
-    q_wait_exit
-    [ "$Q_CODE" = 0 ] || { e2e_fail "exit code $Q_CODE"; return; }
+    q_tray_menu && q_menu_pick last && q_autoload_answer 6 || return
     e2e_pass
 }
 
@@ -191,9 +161,7 @@ case_long_payload() {
     e2e_case "a 2999-character text shows cut to the row's 3000-character buffer"
     local text
     text=$(head -c 2999 /dev/zero | tr '\0' 'x')
-    echo "A text \"$text\"" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
-    q_start || return
-    q_dialog || return
+    e2e_mapping "A text \"$text\"" && q_start && q_dialog || return
     local function
     function=$(q_rows | cut -f2)
     [ "${#function}" = 2999 ] || { e2e_fail "the function text has ${#function} characters"; return; }
@@ -203,15 +171,13 @@ case_long_payload() {
 
 case_import_while_running() {
     e2e_case "quillmap.exe import while Quillon runs: the imported keys act at once and the dialog lists them, open or closed at the time"
-    echo 'A change B' | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
+    e2e_mapping 'A change B' || return
     local quillmap
     quillmap=$(e2e_binary quillmap.exe)
     [ -n "$quillmap" ] || { e2e_fail "quillmap.exe is not built"; return; }
     cp "$quillmap" "$E2E_WORK/"
-    q_start || return
-    q_dialog || return
-    e2e_start_recorder || return
-    q_key_gives a b || { e2e_fail "before the import A gave '$(e2e_typed)'"; return; }
+    q_start && q_dialog && e2e_start_recorder || return
+    e2e_key_gives a b || { e2e_fail "before the import A gave '$(e2e_typed)'"; return; }
     printf '%s\n' '# new keys' 'A change C' 'T+Left.Ctrl text "Zq"' >"$E2E_CASE_DIR/new.txt"
     # From Quillon's folder: the default file is its mapping.mp.
     e2e_wine quillmap.exe import "$(e2e_winpath "$E2E_CASE_DIR/new.txt")"
@@ -226,16 +192,16 @@ case_import_while_running() {
     wait "$E2E_LAST_PID" || { e2e_fail "quillmap.exe import into another file failed"; return; }
     ! grep -qE 'loads them|could not be told' "$E2E_CASE_DIR/quillmap.exe.out" ||
         { e2e_fail "quillmap.exe spoke of Quillon for another file: $(cat "$E2E_CASE_DIR/quillmap.exe.out")"; return; }
-    e2e_quillmap import "$E2E_CASE_DIR/new.txt" "$E2E_CASE_DIR/expected.mp" || { e2e_fail "quillmap import failed"; return; }
-    q_same_file "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
+    e2e_mapping_file "$E2E_CASE_DIR/expected.mp" <"$E2E_CASE_DIR/new.txt" || return
+    q_same "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
         { e2e_fail "quillmap.exe and quillmap wrote different files"; return; }
     local rows
     rows=$(printf '%s\t%s\n' A "Change Key To:  C" T+Left.Ctrl "Type Text: Zq")
     wait_for 10 q_rows_are "$rows" || { q_rows >"$E2E_CASE_DIR/rows.txt"; e2e_fail "the dialog's rows (rows.txt)"; return; }
     # The list is refilled after the library has reloaded, in the same message.
     e2e_focus_recorder || return
-    q_key_gives a c || { e2e_fail "after the import A gave '$(e2e_typed)'"; return; }
-    e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
+    e2e_key_gives a c || { e2e_fail "after the import A gave '$(e2e_typed)'"; return; }
+    e2e_keys down Control_L tap t up Control_L || return
     wait_for 15 e2e_typed_is "bcZq" || { e2e_fail "left Ctrl+T typed '$(e2e_typed)'"; return; }
     # With the dialog closed the program takes the import too: a file removed
     # before the dialog opens again loses nothing.
@@ -246,7 +212,7 @@ case_import_while_running() {
     wait "$E2E_LAST_PID" || { e2e_fail "the second quillmap.exe import failed"; return; }
     # The notice is posted: once the library acts on it, the program has read the file too.
     e2e_focus_recorder || return
-    wait_for 10 q_key_gives a d || { e2e_fail "after the second import A gave '$(e2e_typed)'"; return; }
+    wait_for 10 e2e_key_gives a d || { e2e_fail "after the second import A gave '$(e2e_typed)'"; return; }
     rm -f "$E2E_WORK/mapping.mp"
     ui post "$Q_MAIN" 273 32771 0
     q_dialog || return
@@ -280,15 +246,14 @@ case_scaling() {
         e2e_stop_wine
         q_display_scale "$dpi" "$((dpi * 32 / 3))x$((dpi * 8))"
         printf '%s\n' 'T+Left.Ctrl text "Hello, World"' 'L+Left.Ctrl launch "C:\\windows\\notepad.exe"' \
-            'G+Left.Ctrl url "https://example.test/quillon"' 'A change F5+Ctrl+Shift' 'C block' 'W disable' | e2e_mapping
-        q_start && q_dialog || return
-        wait_for 10 eval '[ "$(q_rows | grep -c .)" = 6 ]' || { e2e_fail "rows: $(q_rows)"; return; }
+            'G+Left.Ctrl url "https://example.test/quillon"' 'A change F5+Ctrl+Shift' 'C block' 'W disable' |
+            e2e_mapping && q_start && q_dialog || return
+        wait_for 10 q_row_count_is 6 || { e2e_fail "rows: $(q_rows)"; return; }
         # Sharp: the program draws at the DPI itself, the system stretches nothing.
         [ "$(ui dpi "$Q_DIALOG")" = "dpi=$dpi awareness=2" ] || { e2e_fail "at $dpi: $(ui dpi "$Q_DIALOG")"; return; }
         ui colfits "$Q_DIALOG" 1016 >"$E2E_CASE_DIR/columns.txt" ||
             { e2e_fail "a column cuts its text (column width needed): $(tr '\n' ' ' <"$E2E_CASE_DIR/columns.txt")"; return; }
-        q_window_shot "main-$((dpi * 100 / 96))" "$Q_DIALOG" && ui select "$Q_DIALOG" 1016 2 && ui click "$Q_DIALOG" 1032
-        wait_for 20 q_chooser && [ "$(ui dpi "$Q_CHOOSER")" = "dpi=$dpi awareness=2" ] &&
+        q_window_shot "main-$((dpi * 100 / 96))" "$Q_DIALOG" && q_edit_row 2 && [ "$(ui dpi "$Q_CHOOSER")" = "dpi=$dpi awareness=2" ] &&
             q_window_shot "chooser-$((dpi * 100 / 96))" "$Q_CHOOSER" || { e2e_fail "the chooser at $dpi: $(ui dpi "$Q_CHOOSER")"; return; }
         widths+=("$Q_WIDTH")
     done

@@ -4,6 +4,7 @@
 set -u
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../uidriver/quillon.sh"
+q_shell_desktop
 
 Mapping='T+Left.Ctrl text "Hello"
 A change F5+Ctrl+Shift
@@ -22,9 +23,7 @@ ExpectedRows=$(printf '%s\t%s\n' \
 
 case_dialog_at_start() {
     e2e_case "a start without /background shows the main dialog with the file's rows"
-    printf '%s\n' "$Mapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
-    q_start || return
-    q_dialog || return
+    e2e_mapping "$Mapping" && q_start && q_dialog || return
     wait_for 10 q_rows_are "$ExpectedRows" ||
         { q_rows >"$E2E_CASE_DIR/rows.txt"; e2e_fail "rows differ (rows.txt)"; return; }
     [ "$(ui owner "$Q_DIALOG")" = "$Q_MAIN" ] || { e2e_fail "the dialog is not owned by the main window"; return; }
@@ -48,19 +47,14 @@ case_dialog_at_start() {
             { e2e_fail "column $column is $(ui colwidth "$Q_DIALOG" 1016 "$column") pixels wide"; return; }
     done
     q_tray_is 1 || { e2e_fail "no tray icon"; return; }
-    e2e_screenshot main-dialog
-    cp "$E2E_CASE_DIR/main-dialog.png" "$E2E_ARTIFACTS/main-dialog.png"
+    e2e_keep_screenshot main-dialog
     e2e_pass
 }
 
 case_background_start() {
     e2e_case "/background opens no dialog and the mapping works at once"
-    echo 'A change B' | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
-    q_start /background || return
-    e2e_start_recorder || return
-    e2e_keys tap a || { e2e_fail "xkeys failed"; return; }
-    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
-    e2e_typed_is b || { e2e_fail "A was not changed into B: typed '$(e2e_typed)'"; return; }
+    e2e_mapping 'A change B' && q_start /background && e2e_start_recorder || return
+    e2e_key_gives a b || { e2e_fail "A was not changed into B: typed '$(e2e_typed)'"; return; }
     q_no_dialog || { e2e_fail "a dialog is open"; return; }
     q_tray_is 1 || { e2e_fail "no tray icon"; return; }
     e2e_pass
@@ -68,8 +62,7 @@ case_background_start() {
 
 case_background_is_case_sensitive() {
     e2e_case "/Background (capital B) still opens the main dialog"
-    q_start /Background || return
-    q_dialog || return
+    q_start /Background && q_dialog || return
     e2e_pass
 }
 
@@ -77,8 +70,7 @@ case_second_instance() {
     e2e_case "a second start says another instance runs and exits with 1001"
     q_start /background || return
     local first=$Q_PID main=$Q_MAIN
-    e2e_wine Quillon.exe
-    Q_PID=$E2E_LAST_PID
+    q_launch "" || return
     q_box Error || return
     [ "$(q_box_text)" = "Another instance of Quillon is already running" ] ||
         { e2e_fail "text: $(q_box_text)"; return; }
@@ -90,11 +82,13 @@ case_second_instance() {
     e2e_pass
 }
 
-# Starts Quillon.exe without waiting for its window; the start must fail.
-q_start_failing() {
-    q_require || return 1
-    e2e_wine Quillon.exe /background
-    Q_PID=$E2E_LAST_PID
+# A start that must fail: the message box CAPTION says TEXT, OK ends with 1.
+q_start_fails() {
+    q_launch "" /background && q_box "$1" || return 1
+    [ "$(q_box_text)" = "$2" ] || { e2e_fail "text: '$(q_box_text)'"; return 1; }
+    q_answer 1
+    q_wait_exit
+    [ "$Q_CODE" = 1 ] || { e2e_fail "exit code $Q_CODE"; return 1; }
 }
 
 case_missing_library() {
@@ -104,16 +98,8 @@ case_missing_library() {
     local current=$E2E_WORK/current
     mkdir -p "$current"
     cp "$(dirname "$Q_UIDRIVER")/planted/Quillhook.dll" "$current/" || { e2e_fail "planted/Quillhook.dll is not built"; return; }
-    q_require || return
-    (cd "$current" && WINEPATH=$(e2e_winpath "$current") exec wine "$E2E_WORK/Quillon.exe" /background) \
-        >>"$E2E_CASE_DIR/Quillon.exe.out" 2>&1 </dev/null &
-    Q_PID=$!
-    e2e_pids+=("$Q_PID")
-    q_box "Error loading library" || return
-    [ "$(q_box_text)" = "Failed to load the libray." ] || { e2e_fail "text: $(q_box_text)"; return; }
-    q_answer 1
-    q_wait_exit
-    [ "$Q_CODE" = 1 ] || { e2e_fail "exit code $Q_CODE"; return; }
+    E2E_WINE_DIR=$current WINEPATH=$(e2e_winpath "$current") \
+        q_start_fails "Error loading library" "Failed to load the libray." || return
     [ ! -e "$current/planted-Quillhook-loaded" ] || { e2e_fail "the Quillhook.dll of the current folder was loaded"; return; }
     e2e_pass
 }
@@ -133,13 +119,7 @@ case_missing_export() {
     e2e_case "a library without $export is reported and ends with 1"
     [ -f "$Q_STUBS/lacks-$export.dll" ] || { e2e_fail "lacks-$export.dll is not built"; return; }
     cp "$Q_STUBS/lacks-$export.dll" "$E2E_WORK/Quillhook.dll"
-    q_start_failing || return
-    q_box "$caption" || return
-    [ "$(q_box_text)" = "$text" ] || { e2e_fail "text: '$(q_box_text)'"; return; }
-    q_answer 1
-    q_wait_exit
-    [ "$Q_CODE" = 1 ] || { e2e_fail "exit code $Q_CODE"; return; }
-    e2e_pass
+    q_start_fails "$caption" "$text" && e2e_pass
 }
 
 case_autorun() {
@@ -148,25 +128,14 @@ case_autorun() {
     local folder="$E2E_WORK/with blank"
     mkdir -p "$folder"
     cp "$E2E_WORK/Quillon.exe" "$E2E_WORK/Quillhook.dll" "$folder/"
-    q_require || return
-    (cd "$folder" && exec wine "$folder/Quillon.exe" /background) >>"$E2E_CASE_DIR/Quillon.exe.out" 2>&1 </dev/null &
-    Q_PID=$!
-    e2e_pids+=("$Q_PID")
-    wait_for 30 q_find_main || { e2e_fail "Quillon's main window never appeared"; return; }
+    q_launch "$folder" /background && q_wait_main || return
     local expected
     expected="\"$(e2e_winpath "$folder/Quillon.exe")\"  /background"
     wait_for 10 q_autorun_is "$expected" || { e2e_fail "autorun value: '$(q_autorun)'"; return; }
 
     q_tray_menu || return
-    e2e_screenshot tray-menu
-    cp "$E2E_CASE_DIR/tray-menu.png" "$E2E_ARTIFACTS/tray-menu.png"
-    q_menu_pick last
-    q_box "Autoload at start-up?" || return
-    [ "$(q_box_text)" = "Do you want to load $EnabledTitle automatically when your computer starts?" ] ||
-        { e2e_fail "question: $(q_box_text)"; return; }
-    q_answer 7
-    q_wait_exit
-    [ "$Q_CODE" = 0 ] || { e2e_fail "exit code $Q_CODE"; return; }
+    e2e_keep_screenshot tray-menu
+    q_menu_pick last && q_autoload_answer 7 || return
     [ -z "$(q_autorun)" ] || { e2e_fail "the value is still there: $(q_autorun)"; return; }
 
     # A path without a blank is written as it is.
@@ -175,7 +144,6 @@ case_autorun() {
     wait_for 10 q_autorun_is "$expected" || { e2e_fail "unquoted value: '$(q_autorun)'"; return; }
     e2e_pass
 }
-q_autorun_is() { [ "$(q_autorun)" = "$1" ]; }
 
 case_dialog_at_start
 case_background_start

@@ -22,6 +22,7 @@ hard_cross=$(cd "${QUILLON_CROSS_BUILD:-$(dirname "$0")/../../../build/cross}" 2
 
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../uidriver/quillon.sh"
+q_shell_desktop
 
 CorruptText="The key combiantions data stored on disk appears to be corrupt! Will ingore it."
 TooManyText='The key combinations file holds more than 300 combinations. Only the first 300 were loaded. The whole file will be kept as "mapping.mp.bad" beside the program when the combinations are next saved.'
@@ -34,61 +35,29 @@ C block'
 
 Record=3257
 
-# Taps KEY and checks what the recorder got for it.
-q_key_gives() {
-    local before
-    before=$(e2e_typed)
-    e2e_keys tap "$1" && e2e_sync || return 1
-    [ "$(e2e_typed)" = "$before$2" ]
-}
 # The good mapping still acts: A gives b, C gives nothing, X is passed.
 q_good_table_acts() {
-    q_key_gives a b || { e2e_fail "$1: A does not give b (typed '$(e2e_typed)')"; return 1; }
-    q_key_gives c "" || { e2e_fail "$1: C is not blocked (typed '$(e2e_typed)')"; return 1; }
-    q_key_gives x x || { e2e_fail "$1: X did not pass (typed '$(e2e_typed)')"; return 1; }
+    e2e_key_gives a b || { e2e_fail "$1: A does not give b (typed '$(e2e_typed)')"; return 1; }
+    e2e_key_gives c "" || { e2e_fail "$1: C is not blocked (typed '$(e2e_typed)')"; return 1; }
+    e2e_key_gives x x || { e2e_fail "$1: X did not pass (typed '$(e2e_typed)')"; return 1; }
 }
 q_no_table_acts() {
-    q_key_gives a a && q_key_gives c c || { e2e_fail "$1: a key acts with no table (typed '$(e2e_typed)')"; return 1; }
+    e2e_key_gives a a && e2e_key_gives c c || { e2e_fail "$1: a key acts with no table (typed '$(e2e_typed)')"; return 1; }
 }
 
-# Message boxes of Quillon: only visible ones count.
-q_box_gone() { ! ui findvisible '#32770' "$1" >/dev/null; }
-q_no_box() {
-    # Let the GUI thread finish what it was doing (a box opens before its loop).
-    [ -n "$Q_MAIN" ] && ui send "$Q_MAIN" 0 0 0 >/dev/null
-    q_box_gone WARNING && q_box_gone "Error..."
-}
-# Checks the open box Q_BOX: caption is known, TEXT and no owner window.
-q_box_says() {
-    [ "$(q_box_text)" = "$1" ] || { e2e_fail "box text: '$(q_box_text)'"; return 1; }
-    [ "$(ui owner "$Q_BOX")" = 0x0 ] || { e2e_fail "the box has the owner $(ui owner "$Q_BOX")"; return 1; }
-}
-# Answers Q_BOX with OK and waits for it to go.
-q_box_ok() {
-    local box=$Q_BOX
-    q_answer 1
-    wait_for 10 eval "! ui visible $box | grep -qx 1" || { e2e_fail "the box did not close"; return 1; }
-}
+# No message box of Quillon, shown or about to be: asked once Quillon has
+# finished what it was doing (a box exists before its own loop answers).
+q_no_box() { q_settled && ! q_exists WARNING && ! q_exists "Error..."; }
 # A box with CAPTION other than OLD (two boxes of one caption in a row).
-q_find_other_box() { q_find_box "$1" && [ "$Q_BOX" != "$2" ]; }
+q_find_other_box() { q_find Q_BOX "$1" && [ "$Q_BOX" != "$2" ]; }
 q_other_box() { wait_for 20 q_find_other_box "$1" "$2" || { e2e_fail "no second \"$1\" box"; return 1; }; }
 
-q_delete_nothing() {
-    ui select "$Q_DIALOG" 1016 "" || { e2e_fail "could not clear the selection"; return 1; }
-    ui click "$Q_DIALOG" 1020
-}
-q_same() { cmp -s "$1" "$2"; }
+q_delete_nothing() { q_delete_rows ""; }
 q_missing() { [ ! -e "$1" ]; }
+# A save swaps a new file in: it has another inode.
+q_inode() { stat -c %i "$E2E_WORK/mapping.mp" 2>/dev/null; }
+q_inode_not() { [ "$(q_inode)" != "$1" ]; }
 
-# Quillon.exe from FOLDER (default $E2E_WORK) without waiting for its window.
-q_launch() {
-    local folder=${1:-$E2E_WORK}
-    shift
-    q_require || return 1
-    (cd "$folder" && exec wine "$folder/Quillon.exe" "$@") >>"$E2E_CASE_DIR/Quillon.exe.out" 2>&1 </dev/null &
-    Q_PID=$!
-    e2e_pids+=("$Q_PID")
-}
 # A click into Quillon's windows leaves the X focus on them, where the
 # recorder cannot take it back: a new recorder window gets it.
 q_new_recorder() {
@@ -98,70 +67,59 @@ q_new_recorder() {
     wait_gone 10 "$E2E_RECORDER_PID" || { e2e_fail "the recorder did not close"; return 1; }
     e2e_start_recorder
 }
-q_wait_main() { wait_for 30 q_find_main || { e2e_fail "Quillon's main window never appeared"; return 1; }; }
+# After a save: no message box (and, unless told, no mapping.mp.bad); with
+# WHAT, a new recorder and the good table acting.
+q_clean_save() {
+    q_no_box || { e2e_fail "the save showed a message box"; return 1; }
+    [ "${2:-}" = with-bad ] || q_missing "$E2E_WORK/mapping.mp.bad" || { e2e_fail "a mapping.mp.bad appeared"; return 1; }
+    [ -z "${1:-}" ] || { q_new_recorder && q_good_table_acts "$1"; }
+}
+# Waits until mapping.mp is the same as FILE.
+q_saved_as() { wait_for 10 q_same "$1" "$E2E_WORK/mapping.mp" || { e2e_fail "the save did not write $2"; return 1; }; }
 
 case_missing() {
     e2e_case "no mapping.mp: nothing is shown, nothing acts, a save creates an empty file"
     rm -f "$E2E_WORK/mapping.mp"
-    q_start || return
-    q_dialog || return
+    q_start && q_dialog || return
     q_no_box || { e2e_fail "a message box opened"; return; }
     q_rows_are "" || { e2e_fail "rows without a file: $(q_rows)"; return; }
-    e2e_start_recorder || return
-    q_no_table_acts "without a file" || return
-    q_delete_nothing || return
-    wait_for 10 q_records_are "$E2E_WORK/mapping.mp" 0 ||
-        { e2e_fail "the save left $(q_records "$E2E_WORK/mapping.mp")"; return; }
-    q_no_box || { e2e_fail "the save showed a message box"; return; }
-    q_missing "$E2E_WORK/mapping.mp.bad" || { e2e_fail "a mapping.mp.bad appeared"; return; }
-    q_new_recorder || return
-    q_no_table_acts "after the save" || return
+    e2e_start_recorder && q_no_table_acts "without a file" && q_delete_nothing || return
+    wait_for 10 q_records_are 0 || { e2e_fail "the save left $(q_records)"; return; }
+    q_clean_save && q_new_recorder && q_no_table_acts "after the save" || return
     e2e_pass
 }
 
 case_empty() {
     e2e_case "mapping.mp of 0 bytes: an empty table with no message; a save keeps 0 bytes"
     : >"$E2E_WORK/mapping.mp"
-    q_start || return
-    q_dialog || return
+    local inode
+    inode=$(q_inode)
+    q_start && q_dialog || return
     q_no_box || { e2e_fail "a message box opened"; return; }
     q_rows_are "" || { e2e_fail "rows of an empty file: $(q_rows)"; return; }
-    e2e_start_recorder || return
-    q_no_table_acts "with an empty file" || return
-    q_delete_nothing || return
-    ui send "$Q_DIALOG" 0 0 0 >/dev/null
-    q_records_are "$E2E_WORK/mapping.mp" 0 || { e2e_fail "the save left $(q_records "$E2E_WORK/mapping.mp")"; return; }
-    q_no_box || { e2e_fail "the save showed a message box"; return; }
-    q_missing "$E2E_WORK/mapping.mp.bad" || { e2e_fail "a mapping.mp.bad appeared"; return; }
-    e2e_pass
+    e2e_start_recorder && q_no_table_acts "with an empty file" && q_delete_nothing || return
+    wait_for 10 q_inode_not "$inode" || { e2e_fail "no save replaced the file"; return; }
+    q_records_are 0 || { e2e_fail "the save left $(q_records)"; return; }
+    q_clean_save && e2e_pass
 }
 
 case_odd_size() {
     e2e_case "mapping.mp of two records and 100 bytes: WARNING from library and dialog, file kept, saved aside as .bad unless write-protected"
-    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
+    e2e_mapping "$GoodMapping" || return
     head -c 100 /dev/urandom >>"$E2E_WORK/mapping.mp"
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/damaged.mp"
-    q_launch "$E2E_WORK" || return
     # The library warns while it starts, before the main window exists.
-    q_box WARNING 30 || return
-    q_box_says "$CorruptText" || return
+    q_launch "" && q_box WARNING 30 && q_box_says "$CorruptText" || return
     local first=$Q_BOX
-    q_box_ok || return
-    q_wait_main || return
+    q_box_ok && q_wait_main || return
     # The dialog's own load warns again.
-    q_other_box WARNING "$first" || return
-    q_box_says "$CorruptText" || return
-    q_box_ok || return
-    q_dialog || return
+    q_other_box WARNING "$first" && q_box_says "$CorruptText" && q_box_ok && q_dialog || return
     q_rows_are "" || { e2e_fail "rows of a damaged file: $(q_rows)"; return; }
     q_same "$E2E_CASE_DIR/damaged.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "the warning changed the file"; return; }
-    e2e_start_recorder || return
-    q_no_table_acts "with a damaged file" || return
+    e2e_start_recorder && q_no_table_acts "with a damaged file" || return
     # Write-protected, it is neither kept aside nor replaced.
     chmod a-w "$E2E_WORK/mapping.mp"
-    q_delete_nothing || return
-    q_box "Error..." || return
-    q_box_ok || return
+    q_delete_nothing && q_box "Error..." && q_box_ok || return
     q_same "$E2E_CASE_DIR/damaged.mp" "$E2E_WORK/mapping.mp" && q_missing "$E2E_WORK/mapping.mp.bad" ||
         { e2e_fail "the write-protected file was moved or changed"; return; }
     chmod u+w "$E2E_WORK/mapping.mp"
@@ -169,8 +127,7 @@ case_odd_size() {
     q_delete_nothing || return
     wait_for 10 q_same "$E2E_CASE_DIR/damaged.mp" "$E2E_WORK/mapping.mp.bad" ||
         { e2e_fail "mapping.mp.bad is not the damaged file"; return; }
-    wait_for 10 q_records_are "$E2E_WORK/mapping.mp" 0 ||
-        { e2e_fail "the new file holds $(q_records "$E2E_WORK/mapping.mp")"; return; }
+    wait_for 10 q_records_are 0 || { e2e_fail "the new file holds $(q_records)"; return; }
     q_no_box || { e2e_fail "the save showed a message box"; return; }
     e2e_pass
 }
@@ -181,126 +138,86 @@ case_too_many() {
         echo 'A change B'
         local i
         for i in $(seq 2 300); do echo 'C block'; done
-    } | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
+    } | e2e_mapping || return
     # Record 301 is beyond the table: E must stay E. Import refuses more than
     # 300, so it is appended by hand.
-    e2e_quillmap import - "$E2E_CASE_DIR/record301.mp" <<<'E change F' ||
-        { e2e_fail "quillmap import failed"; return; }
+    e2e_mapping_file "$E2E_CASE_DIR/record301.mp" 'E change F' || return
     cat "$E2E_CASE_DIR/record301.mp" >>"$E2E_WORK/mapping.mp"
-    q_records_are "$E2E_WORK/mapping.mp" 301 || { e2e_fail "the file holds $(q_records "$E2E_WORK/mapping.mp")"; return; }
+    q_records_are 301 || { e2e_fail "the file holds $(q_records)"; return; }
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/long.mp"
-    q_launch "$E2E_WORK" || return
-    q_box WARNING 30 || return
-    q_box_says "$TooManyText" || return
-    q_box_ok || return
-    q_wait_main || return
+    q_launch "" && q_box WARNING 30 && q_box_says "$TooManyText" && q_box_ok && q_wait_main || return
     ui tray "$Q_MAIN" 514
     q_dialog || return
     q_no_box || { e2e_fail "the dialog warned again"; return; }
-    [ "$(q_rows | wc -l)" = 300 ] || { e2e_fail "the dialog lists $(q_rows | wc -l) rows"; return; }
-    e2e_start_recorder || return
-    q_good_table_acts "301 records" || return
-    q_key_gives e e || { e2e_fail "record 301 acts: E gave '$(e2e_typed)'"; return; }
+    [ "$(q_row_count)" = 300 ] || { e2e_fail "the dialog lists $(q_row_count) rows"; return; }
+    e2e_start_recorder && q_good_table_acts "301 records" || return
+    e2e_key_gives e e || { e2e_fail "record 301 acts: E gave '$(e2e_typed)'"; return; }
     q_delete_nothing || return
     wait_for 10 q_same "$E2E_CASE_DIR/long.mp" "$E2E_WORK/mapping.mp.bad" ||
         { e2e_fail "mapping.mp.bad is not the whole 301-record file"; return; }
-    wait_for 10 q_records_are "$E2E_WORK/mapping.mp" 300 ||
-        { e2e_fail "the new file holds $(q_records "$E2E_WORK/mapping.mp")"; return; }
+    wait_for 10 q_records_are 300 || { e2e_fail "the new file holds $(q_records)"; return; }
     cmp -s -n $((300 * Record)) "$E2E_CASE_DIR/long.mp" "$E2E_WORK/mapping.mp" ||
         { e2e_fail "the new file is not the first 300 records"; return; }
     # The reload after the save finds 300 records: no warning.
-    q_no_box || { e2e_fail "a box opened after the save"; return; }
-    q_new_recorder || return
-    q_good_table_acts "after the save" || return
-    e2e_pass
+    q_clean_save "after the save" with-bad && e2e_pass
 }
 
 case_removed_while_running() {
     e2e_case "mapping.mp removed while running in the background: the library keeps acting, the dialog lists it, a save writes it whole again"
-    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
+    e2e_mapping "$GoodMapping" || return
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/good.mp"
-    q_start /background || return
-    e2e_start_recorder || return
-    q_good_table_acts "at start" || return
+    q_start /background && e2e_start_recorder && q_good_table_acts "at start" || return
     rm -f "$E2E_WORK/mapping.mp"
     q_good_table_acts "with the file gone" || return
     ui tray "$Q_MAIN" 514
     q_dialog || return
-    [ "$(q_rows | wc -l)" = 2 ] || { e2e_fail "the dialog lists $(q_rows | wc -l) rows, not the two loaded at start"; return; }
-    q_delete_nothing || return
-    wait_for 10 q_same "$E2E_CASE_DIR/good.mp" "$E2E_WORK/mapping.mp" ||
-        { e2e_fail "the save did not write the two records back"; return; }
-    q_no_box || { e2e_fail "the save showed a message box"; return; }
-    q_missing "$E2E_WORK/mapping.mp.bad" || { e2e_fail "a mapping.mp.bad appeared"; return; }
-    q_new_recorder || return
-    q_good_table_acts "after the save" || return
-    e2e_pass
+    [ "$(q_row_count)" = 2 ] || { e2e_fail "the dialog lists $(q_row_count) rows, not the two loaded at start"; return; }
+    q_delete_nothing && q_saved_as "$E2E_CASE_DIR/good.mp" "the two records back" || return
+    q_clean_save "after the save" && e2e_pass
 }
 
 case_garbage_while_running() {
     e2e_case "mapping.mp overwritten with garbage while running: the dialog warns, the table holds, a save keeps the garbage as .bad"
-    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
+    e2e_mapping "$GoodMapping" || return
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/good.mp"
-    q_start || return
-    q_dialog || return
-    e2e_start_recorder || return
-    q_good_table_acts "at start" || return
+    q_start && q_dialog && e2e_start_recorder && q_good_table_acts "at start" || return
     head -c 5000 /dev/urandom >"$E2E_CASE_DIR/garbage.mp"
     cp "$E2E_CASE_DIR/garbage.mp" "$E2E_WORK/mapping.mp"
     q_good_table_acts "with garbage on disk" || return
     # Reopening the dialog loads the file again.
     ui click "$Q_DIALOG" 1022
-    wait_for 10 q_box_gone "$EnabledTitle" || { e2e_fail "Hide did not end the dialog"; return; }
+    q_closed "$EnabledTitle" || return
     ui tray "$Q_MAIN" 514
-    q_box WARNING || return
-    q_box_says "$CorruptText" || return
-    q_box_ok || return
-    q_dialog || return
-    [ "$(q_rows | wc -l)" = 2 ] || { e2e_fail "the dialog lists $(q_rows | wc -l) rows, not the table's two"; return; }
+    q_box WARNING && q_box_says "$CorruptText" && q_box_ok && q_dialog || return
+    [ "$(q_row_count)" = 2 ] || { e2e_fail "the dialog lists $(q_row_count) rows, not the table's two"; return; }
     q_same "$E2E_CASE_DIR/garbage.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "the warning changed the file"; return; }
-    q_new_recorder || return
-    q_good_table_acts "after the warning" || return
-    q_delete_nothing || return
-    wait_for 10 q_same "$E2E_CASE_DIR/good.mp" "$E2E_WORK/mapping.mp" ||
-        { e2e_fail "the save did not write the two records"; return; }
+    q_new_recorder && q_good_table_acts "after the warning" || return
+    q_delete_nothing && q_saved_as "$E2E_CASE_DIR/good.mp" "the two records" || return
     q_same "$E2E_CASE_DIR/garbage.mp" "$E2E_WORK/mapping.mp.bad" || { e2e_fail "mapping.mp.bad is not the garbage"; return; }
-    q_no_box || { e2e_fail "a box opened after the save"; return; }
-    q_new_recorder || return
-    q_good_table_acts "after the save" || return
-    e2e_pass
+    q_clean_save "after the save" with-bad && e2e_pass
 }
 
 case_read_only() {
     e2e_case "write-protected mapping.mp: a delete says Error..., the file and the library stay as they were"
-    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
+    e2e_mapping "$GoodMapping" || return
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/good.mp"
     chmod a-w "$E2E_WORK/mapping.mp"
-    q_start || return
-    q_dialog || return
-    e2e_start_recorder || return
-    q_good_table_acts "at start" || return
+    q_start && q_dialog && e2e_start_recorder && q_good_table_acts "at start" || return
     # Deleting the BlockKey row is a real change that cannot be saved.
-    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select a row"; return; }
-    ui click "$Q_DIALOG" 1020
-    q_box "Error..." || return
-    q_box_says "$WriteFailedText" || return
-    q_box_ok || return
+    q_delete_rows 1 || return
+    q_box "Error..." && q_box_says "$WriteFailedText" && q_box_ok || return
     q_same "$E2E_CASE_DIR/good.mp" "$E2E_WORK/mapping.mp" || { e2e_fail "the protected file changed"; return; }
     q_missing "$E2E_WORK/mapping.mp.tmp" || { e2e_fail "mapping.mp.tmp was left behind"; return; }
-    q_new_recorder || return
     # No reload: C is still blocked.
-    q_good_table_acts "after the failed save" || return
+    q_new_recorder && q_good_table_acts "after the failed save" || return
     # Writable again, the next save writes the program's table whole.
     chmod u+w "$E2E_WORK/mapping.mp"
-    q_delete_nothing || return
-    printf '%s\n' "$GoodMapping" | sed -n 1p | e2e_quillmap import - "$E2E_CASE_DIR/expected.mp" ||
-        { e2e_fail "quillmap import failed"; return; }
-    wait_for 10 q_same "$E2E_CASE_DIR/expected.mp" "$E2E_WORK/mapping.mp" ||
-        { e2e_fail "the second save did not write the one record left"; return; }
+    e2e_mapping_file "$E2E_CASE_DIR/expected.mp" "${GoodMapping%%$'\n'*}" || return
+    q_delete_nothing && q_saved_as "$E2E_CASE_DIR/expected.mp" "the one record left" || return
     q_no_box || { e2e_fail "a box opened after the second save"; return; }
     q_new_recorder || return
-    q_key_gives c c || { e2e_fail "the deleted C still acts after the save (typed '$(e2e_typed)')"; return; }
-    q_key_gives a b || { e2e_fail "A does not give b after the save"; return; }
+    e2e_key_gives c c || { e2e_fail "the deleted C still acts after the save (typed '$(e2e_typed)')"; return; }
+    e2e_key_gives a b || { e2e_fail "A does not give b after the save"; return; }
     e2e_pass
 }
 
@@ -315,21 +232,19 @@ e2e_on_exit hard_unmount
 disk_free() { df -B1 --output=avail "$1" | tail -n 1 | tr -d ' '; }
 
 case_disk_full() {
+    e2e_case "a disk that fills up half-way through a save: Error..., the old file whole, the library as it was"
     local folder=$E2E_WORKROOT/tmpfs-program
     mkdir -p "$folder"
-    if ! mount -t tmpfs -o size=4m tmpfs "$folder" 2>"$E2E_ARTIFACTS/mount.err"; then
-        e2e_log "tmpfs cannot be mounted here ($(cat "$E2E_ARTIFACTS/mount.err")): the half-way write is left to the native tests"
-        return
-    fi
+    mount -t tmpfs -o size=4m tmpfs "$folder" 2>"$E2E_CASE_DIR/mount.err" ||
+        { e2e_skip "tmpfs cannot be mounted ($(cat "$E2E_CASE_DIR/mount.err"))"; return; }
     HardMounts+=("$folder")
-    e2e_case "a disk that fills up half-way through a save: Error..., the old file whole, the library as it was"
     cp "$E2E_WORK/Quillon.exe" "$E2E_WORK/Quillhook.dll" "$folder/"
     {
         echo 'A change B'
         echo 'C block'
         local i
         for i in $(seq 3 40); do echo "#$((70 + i % 10))+Left.Ctrl text \"record $i\""; done
-    } | e2e_quillmap import - "$folder/mapping.mp" || { e2e_fail "quillmap import failed"; return; }
+    } | e2e_mapping_file "$folder/mapping.mp" || return
     cp "$folder/mapping.mp" "$E2E_CASE_DIR/good.mp"
     # Leave room for about half the file: the temporary copy runs out of space.
     local free room=$((20 * Record))
@@ -339,33 +254,27 @@ case_disk_full() {
     free=$(disk_free "$folder")
     e2e_log "  free on the program's disk: $free bytes for a file of $(stat -c %s "$folder/mapping.mp")"
     [ "$free" -lt $((40 * Record)) ] && [ "$free" -gt 0 ] || { e2e_fail "could not fill the disk ($free free)"; return; }
-    q_launch "$folder" || return
-    q_wait_main || return
+    q_launch "$folder" && q_wait_main || return
     ui tray "$Q_MAIN" 514
     q_dialog || return
-    [ "$(q_rows | wc -l)" = 40 ] || { e2e_fail "the dialog lists $(q_rows | wc -l) rows"; return; }
-    e2e_start_recorder || return
-    q_good_table_acts "at start" || return
-    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select a row"; return; }
-    ui click "$Q_DIALOG" 1020
-    q_box "Error..." || return
-    q_box_says "$WriteFailedText" || return
-    q_box_ok || return
+    [ "$(q_row_count)" = 40 ] || { e2e_fail "the dialog lists $(q_row_count) rows"; return; }
+    e2e_start_recorder && q_good_table_acts "at start" || return
+    q_delete_rows 1 || return
+    q_box "Error..." && q_box_says "$WriteFailedText" && q_box_ok || return
     q_same "$E2E_CASE_DIR/good.mp" "$folder/mapping.mp" || { e2e_fail "the file changed: $(q_records "$folder/mapping.mp")"; return; }
     q_missing "$folder/mapping.mp.tmp" || { e2e_fail "the half-written mapping.mp.tmp was left behind"; return; }
-    q_new_recorder || return
-    q_good_table_acts "after the failed save" || return
+    q_new_recorder && q_good_table_acts "after the failed save" || return
     # With room again the next save writes the 39 records whole.
     rm -f "$folder/filler"
     q_delete_nothing || return
-    wait_for 10 q_records_are "$folder/mapping.mp" 39 ||
+    wait_for 10 q_records_are 39 "$folder/mapping.mp" ||
         { e2e_fail "the second save left $(q_records "$folder/mapping.mp")"; return; }
     cmp -s -n "$Record" "$E2E_CASE_DIR/good.mp" "$folder/mapping.mp" &&
         cmp -s -i $((2 * Record)):"$Record" "$E2E_CASE_DIR/good.mp" "$folder/mapping.mp" ||
         { e2e_fail "the second save is not the table without record 2"; return; }
     q_no_box || { e2e_fail "a box opened after the second save"; return; }
     q_new_recorder || return
-    q_key_gives c c || { e2e_fail "the deleted C still acts after the save"; return; }
+    e2e_key_gives c c || { e2e_fail "the deleted C still acts after the save"; return; }
     e2e_pass
 }
 
@@ -374,25 +283,9 @@ case_disk_full() {
 # faster than a text of 600 characters is typed, and some Y texts find room
 # as the T texts are typed. A logging hook in front of
 # Quillon's counts the presses.
-hard_hookhost_desktop() {
-    local action=$1 file=$E2E_ARTIFACTS/hookhost-desktop.reg
-    if [ "$action" = on ]; then
-        printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\hookhost.exe\\Explorer]\n"Desktop"="shell"\n\n' >"$file"
-    else
-        printf 'REGEDIT4\n\n[-HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\hookhost.exe\\Explorer]\n\n' >"$file"
-    fi
-    wine regedit /s "$(e2e_winpath "$file")" >/dev/null 2>&1
-}
-hard_hookhost_desktop_off() {
-    hard_hookhost_desktop off
-    timeout 20 wineserver -w >/dev/null 2>&1
-}
-log_quiet() { quiet_for "$E2E_RECORDER_LOG" 3; }
-quiet_for() {
-    local file=$1 seconds=$2 before
-    before=$(wc -l <"$file")
-    ! wait_for "$seconds" eval "[ \"\$(wc -l <'$file')\" != '$before' ]"
-}
+texts_begun() { e2e_typed | tr -cd '[' | wc -c; }
+texts_begun_above() { [ "$(texts_begun)" -gt "$1" ]; }
+typed_to_the_end() { [[ $(e2e_typed) == *"[end]" ]]; }
 
 case_typing_flood() {
     e2e_case "T held with Ctrl for 2 s, then Y for 4 s: every queued text is typed whole and in order, the rest dropped"
@@ -401,20 +294,25 @@ case_typing_flood() {
     for i in $(seq 14); do text1="$text1$filler1"; text2="$text2$filler2"; done
     text1="$text1]"
     text2="$text2]"
-    e2e_mapping <<EOF_MAP || { e2e_fail "quillmap import failed"; return; }
-T+Left.Ctrl text "$text1"
-Y+Left.Ctrl text "$text2"
-EOF_MAP
-    q_start /background || return
-    hard_hookhost_desktop on
-    e2e_on_exit hard_hookhost_desktop_off
-    e2e_start_hookhost --no-library || return
-    e2e_start_recorder || return
+    e2e_mapping "T+Left.Ctrl text \"$text1\"
+Y+Left.Ctrl text \"$text2\"
+F9 text \"[end]\"" || return
+    q_start /background && e2e_start_hookhost --no-library && e2e_start_recorder || return
     # -d holds each key in the server: auto-repeat does the pressing.
     e2e_keys down Control_L down t && e2e_keys -d 2000 up t && e2e_keys down y && e2e_keys -d 4000 up y &&
-        e2e_keys up Control_L || { e2e_fail "xkeys failed"; return; }
-    # Typing has ended when nothing arrives for three seconds.
-    wait_for 240 log_quiet || { e2e_fail "the typing never ended"; return; }
+        e2e_keys up Control_L || return
+    # Every press has been through Quillon's hook once the logging hook in
+    # front of it has the release of Ctrl.
+    wait_for 30 e2e_hook_saw '^hook vk=162 .*up=1 injected=0' || { e2e_fail "left Ctrl's release never came"; return; }
+    # The second text begun from now on was taken from the queue after the
+    # last press: from then the queue has room. A text queued then (F9,
+    # swallowed whole, changes nothing of what is typed) comes after every
+    # text of the flood.
+    local begun
+    begun=$(texts_begun)
+    wait_for 240 texts_begun_above $((begun + 1)) || { e2e_fail "the typing stopped after $(texts_begun) texts"; return; }
+    e2e_keys tap F9 || return
+    wait_for 240 typed_to_the_end || { e2e_fail "the typing never ended"; return; }
     local presses
     presses=$(awk '$4 == "up=0" && $5 == "injected=0" && ($2 == "vk=84" || $2 == "vk=89") { printf "%s", ($2 == "vk=84" ? "t" : "y") }' \
         "$E2E_CASE_DIR/hook.log")
@@ -422,7 +320,7 @@ EOF_MAP
     typed=$(e2e_typed)
     printf '%s' "$typed" >"$E2E_CASE_DIR/typed.txt"
     # Cut the typed text into whole texts; anything else is a broken text.
-    rest=$typed
+    rest=${typed%"[end]"}
     while [ -n "$rest" ]; do
         case "$rest" in
         "$text1"*) got="${got}t"; rest=${rest#"$text1"} ;;
@@ -444,7 +342,7 @@ EOF_MAP
     e2e_pid_alive "$Q_PID" || { e2e_fail "Quillon.exe ended"; return; }
     q_find_main || { e2e_fail "Quillon's main window is gone"; return; }
     # The queue is free again: one more press types its text.
-    e2e_keys down Control_L tap y up Control_L || { e2e_fail "xkeys failed"; return; }
+    e2e_keys down Control_L tap y up Control_L || return
     # Left Ctrl may still be held when the typer lets it go towards the system;
     # under Wine the first character then came once with Ctrl (the "[" as Esc).
     after_flood_typed() { e2e_typed_is "$typed$text2" || e2e_typed_is "$typed"$'\x1b'"${text2:1}"; }
@@ -452,53 +350,25 @@ EOF_MAP
     e2e_pass
 }
 
-# Holds FILE open from another program, sharing nothing, until q_let_go.
-q_hold() {
-    Q_HELD=$E2E_CASE_DIR/held.ready
-    rm -f "$Q_HELD"
-    e2e_wine "$Q_UIDRIVER" hold "$(e2e_winpath "$1")" "$(e2e_winpath "$Q_HELD")"
-    Q_HOLDER=$E2E_LAST_PID
-    wait_for 30 e2e_ready_or_gone "$Q_HELD" "$Q_HOLDER" && [ -s "$Q_HELD" ] || { e2e_fail "$1 could not be held"; return 1; }
-}
-q_let_go() {
-    rm -f "$Q_HELD"
-    wait_gone 20 "$Q_HOLDER" || { e2e_fail "the holder did not let go"; return 1; }
-}
-q_row_count_is() { [ "$(q_rows | wc -l)" = "$1" ]; }
-
 case_held_at_startup() {
     e2e_case "mapping.mp held open by another program at start-up: said once, a save can replace nothing (Error...), let go the next save takes it in whole"
-    printf '%s\n' "$GoodMapping" | e2e_mapping || { e2e_fail "quillmap import failed"; return; }
+    e2e_mapping "$GoodMapping" || return
     cp "$E2E_WORK/mapping.mp" "$E2E_CASE_DIR/good.mp"
     q_hold "$E2E_WORK/mapping.mp" || return
-    q_launch "$E2E_WORK" || return
-    q_box WARNING 30 || return
-    q_box_says "$UnreadableText" || return
-    q_box_ok || return
-    q_wait_main || return
-    q_dialog || return
+    q_launch "" && q_box WARNING 30 && q_box_says "$UnreadableText" && q_box_ok && q_wait_main && q_dialog || return
     q_no_box || { e2e_fail "the held file was said again when the dialog opened"; return; }
     q_rows_are "" || { e2e_fail "rows of a file that could not be read: $(q_rows)"; return; }
-    e2e_start_recorder || return
-    q_no_table_acts "with the file held" || return
+    e2e_start_recorder && q_no_table_acts "with the file held" || return
     # Held sharing nothing, it can neither be read nor kept aside: the save fails.
-    q_delete_nothing || return
-    q_box "Error..." || return
-    q_box_says "$WriteFailedText" || return
-    q_box_ok || return
+    q_delete_nothing && q_box "Error..." && q_box_says "$WriteFailedText" && q_box_ok || return
     q_same "$E2E_CASE_DIR/good.mp" "$E2E_WORK/mapping.mp" && q_missing "$E2E_WORK/mapping.mp.bad" ||
         { e2e_fail "the held file was changed or moved"; return; }
     q_let_go || return
     # The save reads the file first: its records become the table, the library's too.
     q_delete_nothing || return
-    wait_for 10 q_row_count_is 2 || { e2e_fail "the dialog lists $(q_rows | wc -l) rows after the file was let go"; return; }
-    wait_for 10 q_same "$E2E_CASE_DIR/good.mp" "$E2E_WORK/mapping.mp" ||
-        { e2e_fail "the save after letting go holds $(q_records "$E2E_WORK/mapping.mp")"; return; }
-    q_missing "$E2E_WORK/mapping.mp.bad" || { e2e_fail "a mapping.mp.bad appeared"; return; }
-    q_no_box || { e2e_fail "a box opened after the save"; return; }
-    q_new_recorder || return
-    q_good_table_acts "after the file was let go" || return
-    e2e_pass
+    wait_for 10 q_row_count_is 2 || { e2e_fail "the dialog lists $(q_row_count) rows after the file was let go"; return; }
+    q_saved_as "$E2E_CASE_DIR/good.mp" "the two records it read" || return
+    q_clean_save "after the file was let go" && e2e_pass
 }
 
 case_folder_outside_code_page() {
@@ -506,27 +376,20 @@ case_folder_outside_code_page() {
     e2e_case "a folder named with letters outside the ANSI code page: the combinations load, act and save, the autorun value names the program"
     mkdir -p "$folder"
     cp "$E2E_WORK/Quillon.exe" "$E2E_WORK/Quillhook.dll" "$folder/"
-    printf '%s\n' "$GoodMapping" | e2e_quillmap import - "$folder/mapping.mp" || { e2e_fail "quillmap import failed"; return; }
+    e2e_mapping_file "$folder/mapping.mp" "$GoodMapping" || return
     q_clear_autorun
-    q_launch "$folder" || return
-    q_wait_main || return
-    q_dialog || return
-    q_row_count_is 2 || { e2e_fail "the dialog lists $(q_rows | wc -l) rows"; return; }
-    e2e_start_recorder || return
-    q_good_table_acts "in the folder" || return
+    q_launch "$folder" && q_wait_main && q_dialog || return
+    q_row_count_is 2 || { e2e_fail "the dialog lists $(q_row_count) rows"; return; }
+    e2e_start_recorder && q_good_table_acts "in the folder" || return
     # Deleting the BlockKey row saves beside the program; the library follows.
-    ui select "$Q_DIALOG" 1016 1 || { e2e_fail "could not select a row"; return; }
-    ui click "$Q_DIALOG" 1020
-    wait_for 10 q_records_are "$folder/mapping.mp" 1 || { e2e_fail "the save left $(q_records "$folder/mapping.mp")"; return; }
-    q_no_box || { e2e_fail "the save showed a message box"; return; }
-    q_new_recorder || return
-    q_key_gives c c || { e2e_fail "the deleted C still acts (typed '$(e2e_typed)')"; return; }
-    local expected
-    expected="\"$(e2e_winpath "$folder/Quillon.exe")\"  /background"
-    wait_for 10 q_autorun_names "$expected" || { e2e_fail "autorun value: '$(ui autorun)'"; return; }
+    q_delete_rows 1 || return
+    wait_for 10 q_records_are 1 "$folder/mapping.mp" || { e2e_fail "the save left $(q_records "$folder/mapping.mp")"; return; }
+    q_clean_save && q_new_recorder || return
+    e2e_key_gives c c || { e2e_fail "the deleted C still acts (typed '$(e2e_typed)')"; return; }
+    wait_for 10 q_autorun_is "\"$(e2e_winpath "$folder/Quillon.exe")\"  /background" ||
+        { e2e_fail "autorun value: '$(q_autorun)'"; return; }
     e2e_pass
 }
-q_autorun_names() { [ "$(ui autorun)" = "$1" ]; }
 
 case_missing
 case_empty

@@ -6,80 +6,64 @@
 set -u
 . "$(dirname "$0")/../lib.sh"
 
-hook_saw() { grep -qE -- "$1" "$E2E_CASE_DIR/hook.log"; }
 # The keys whose last message in the recorder was a key-down.
 keys_left_down() {
     awk '/^WM_(SYS)?KEYDOWN / { down[$2] = 1 } /^WM_(SYS)?KEYUP / { delete down[$2] }
          END { for (k in down) printf "%s ", k }' "$E2E_RECORDER_LOG"
 }
+# Nothing is left down in the window once the sync key has come through.
+nothing_left_down() {
+    e2e_sync || return 1
+    [ -z "$(keys_left_down)" ] || { e2e_fail "left down in the window: $(keys_left_down)"; return 1; }
+}
 
 case_change_key_with_shift() {
-    e2e_case "ChangeKey A to B with Shift: A types a capital B, Shift does not stick"
-    e2e_mapping <<<'A change B+Shift' || { e2e_fail "quillmap import failed"; return; }
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
-    e2e_keys tap a || { e2e_fail "xkeys failed"; return; }
+    e2e_hook_case "ChangeKey A to B with Shift: A types a capital B, Shift does not stick" 'A change B+Shift' || return
+    e2e_keys tap a || return
     wait_for 10 e2e_typed_is B || { e2e_fail "expected 'B', the recorder got '$(e2e_typed)'"; return; }
     e2e_got '^WM_KEYDOWN vk=16 ' || { e2e_fail "no Shift press came with the B"; return; }
-    if e2e_got '^WM_KEY(DOWN|UP) vk=65 '; then
-        e2e_fail "the A itself reached the window"
-        return
-    fi
     # A key that is not in the record goes through as itself, unshifted.
-    e2e_keys tap c || { e2e_fail "xkeys failed"; return; }
+    e2e_keys tap c || return
     wait_for 10 e2e_typed_is Bc || { e2e_fail "expected 'Bc' (Shift released), got '$(e2e_typed)'"; return; }
+    e2e_got '^WM_KEY(DOWN|UP) vk=65 ' && { e2e_fail "the A itself reached the window"; return; }
     e2e_pass
 }
 
 case_change_key_releases_the_combination() {
-    e2e_case "ChangeKey left Ctrl+A to B: the window gets a plain b, not Ctrl+B"
-    e2e_mapping <<<'A+Left.Ctrl change B' || { e2e_fail "quillmap import failed"; return; }
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
-    e2e_keys down Control_L tap a up Control_L || { e2e_fail "xkeys failed"; return; }
+    e2e_hook_case "ChangeKey left Ctrl+A to B: the window gets a plain b, not Ctrl+B" 'A+Left.Ctrl change B' || return
+    e2e_keys down Control_L tap a up Control_L || return
     # Ctrl+B would be the control character 2.
     wait_for 10 e2e_typed_is b || { e2e_fail "expected 'b', got '$(e2e_typed | od -An -c)'"; return; }
-    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
+    e2e_sync || return
     e2e_typed_is b || { e2e_fail "more than 'b' arrived: '$(e2e_typed | od -An -c)'"; return; }
     e2e_got '^WM_KEY(DOWN|UP) vk=65 ' && { e2e_fail "the A itself reached the window"; return; }
     e2e_pass
 }
 
 case_modifier_changed_into_escape() {
-    e2e_case "ChangeKey left Ctrl to Escape: after one tap, x types a plain x"
-    e2e_mapping <<<'Left.Ctrl change Esc' || { e2e_fail "quillmap import failed"; return; }
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
-    e2e_keys tap Control_L tap x || { e2e_fail "xkeys failed"; return; }
+    e2e_hook_case "ChangeKey left Ctrl to Escape: after one tap, x types a plain x" 'Left.Ctrl change Esc' || return
+    e2e_keys tap Control_L tap x || return
     wait_for 10 e2e_got '^WM_CHAR code=(120|24) ' || { e2e_fail "no x arrived: '$(e2e_typed | od -An -c)'"; return; }
     e2e_got '^WM_CHAR code=24 ' && { e2e_fail "x arrived as Ctrl+X: Ctrl was left down"; return; }
     e2e_got '^WM_KEYDOWN vk=27 ' || { e2e_fail "no Escape arrived"; return; }
-    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
-    [ -z "$(keys_left_down)" ] || { e2e_fail "left down in the window: $(keys_left_down)"; return; }
-    e2e_pass
+    nothing_left_down && e2e_pass
 }
 
 case_key_changed_into_ctrl_in_a_chord() {
-    e2e_case "ChangeKey F9 to Ctrl: F9 held while C is tapped gives Ctrl+C, nothing left down"
-    e2e_mapping <<<'F9 change Ctrl' || { e2e_fail "quillmap import failed"; return; }
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
-    e2e_keys down F9 tap c up F9 || { e2e_fail "xkeys failed"; return; }
+    e2e_hook_case "ChangeKey F9 to Ctrl: F9 held while C is tapped gives Ctrl+C, nothing left down" 'F9 change Ctrl' || return
+    e2e_keys down F9 tap c up F9 || return
     wait_for 10 e2e_typed_is $'\x03' || { e2e_fail "expected Ctrl+C, got '$(e2e_typed | od -An -c)'"; return; }
-    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
+    nothing_left_down || return
     e2e_got ' vk=120 ' && { e2e_fail "F9 itself reached the window"; return; }
-    [ -z "$(keys_left_down)" ] || { e2e_fail "left down in the window: $(keys_left_down)"; return; }
     e2e_pass
 }
 
 case_extended_flag_is_learned() {
-    e2e_case "ChangeKey F2 to Left: non-extended until a physical Left taught the flag"
-    e2e_mapping <<<'F2 change Left' || { e2e_fail "quillmap import failed"; return; }
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
+    e2e_hook_case "ChangeKey F2 to Left: non-extended until a physical Left taught the flag" 'F2 change Left' || return
     # Changed, physical (extended), changed again.
-    e2e_keys tap F2 tap Left tap F2 || { e2e_fail "xkeys failed"; return; }
+    e2e_keys tap F2 tap Left tap F2 || return
     wait_for 10 e2e_count_above '^WM_KEYUP vk=37 ' 2 || { e2e_fail "three Left keys did not arrive"; return; }
+    e2e_sync || return
     local flags
     flags=$(grep '^WM_KEYDOWN vk=37 ' "$E2E_RECORDER_LOG" | awk '{ printf "%s ", $3 }')
     [ "$flags" = "ext=0 ext=1 ext=1 " ] || { e2e_fail "Left key-downs came as: $flags"; return; }
@@ -88,56 +72,39 @@ case_extended_flag_is_learned() {
 }
 
 case_block_key() {
-    e2e_case "BlockKey B: neither the press nor the release arrives, other keys do"
-    e2e_mapping <<<'B block' || { e2e_fail "quillmap import failed"; return; }
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
-    e2e_keys down b || { e2e_fail "xkeys failed"; return; }
-    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
+    e2e_hook_case "BlockKey B: neither the press nor the release arrives, other keys do" 'B block' || return
+    e2e_keys down b && e2e_sync || return
     # Blocked whatever else is held.
-    e2e_keys up b down Shift_L tap b up Shift_L tap c || { e2e_fail "xkeys failed"; return; }
+    e2e_keys up b down Shift_L tap b up Shift_L tap c || return
     wait_for 10 e2e_typed_is c || { e2e_fail "expected only 'c', got '$(e2e_typed)'"; return; }
-    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
-    hook_saw '^hook vk=66 .*up=0 injected=0' && hook_saw '^hook vk=66 .*up=1 injected=0' ||
+    e2e_sync || return
+    e2e_hook_saw '^hook vk=66 .*up=0 injected=0' && e2e_hook_saw '^hook vk=66 .*up=1 injected=0' ||
         { e2e_fail "the B press and release never reached the hook"; return; }
     [ "$(grep -c '^hook vk=66 .*up=0 injected=0' "$E2E_CASE_DIR/hook.log")" -ge 2 ] ||
         { e2e_fail "the hook saw B pressed once, not twice"; return; }
-    if e2e_got ' vk=66 '; then
-        e2e_fail "B reached the window: $(grep ' vk=66 ' "$E2E_RECORDER_LOG" | head -n 2 | tr '\n' ' ')"
-        return
-    fi
+    e2e_got ' vk=66 ' && { e2e_fail "B reached the window: $(grep ' vk=66 ' "$E2E_RECORDER_LOG" | head -n 2 | tr '\n' ' ')"; return; }
     e2e_pass
 }
 
 case_disabled_combination() {
-    e2e_case "DisableCombination left Ctrl+W: swallowed, W alone still arrives"
-    e2e_mapping <<<'W+Left.Ctrl disable' || { e2e_fail "quillmap import failed"; return; }
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
-    e2e_keys down Control_L tap w up Control_L || { e2e_fail "xkeys failed"; return; }
-    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
-    if e2e_got ' vk=87 '; then
-        e2e_fail "W reached the window with left Ctrl held"
-        return
-    fi
+    e2e_hook_case "DisableCombination left Ctrl+W: swallowed, W alone still arrives" 'W+Left.Ctrl disable' || return
+    e2e_keys down Control_L tap w up Control_L && e2e_sync || return
+    e2e_got ' vk=87 ' && { e2e_fail "W reached the window with left Ctrl held"; return; }
     e2e_got '^WM_KEYUP vk=17 ' || { e2e_fail "left Ctrl itself was swallowed"; return; }
-    e2e_keys tap w || { e2e_fail "xkeys failed"; return; }
+    e2e_keys tap w || return
     wait_for 10 e2e_typed_is w || { e2e_fail "expected 'w' alone, got '$(e2e_typed)'"; return; }
     e2e_pass
 }
 
 case_side_specific() {
-    e2e_case "Left Ctrl+T does not fire with right Ctrl"
-    e2e_mapping <<<'T+Left.Ctrl text "Hi"' || { e2e_fail "quillmap import failed"; return; }
-    e2e_start_hookhost || return
-    e2e_start_recorder || return
-    e2e_keys down Control_R tap t up Control_R || { e2e_fail "xkeys failed"; return; }
+    e2e_hook_case "Left Ctrl+T does not fire with right Ctrl" 'T+Left.Ctrl text "Hi"' || return
+    e2e_keys down Control_R tap t up Control_R || return
     # Right Ctrl+T passes on as itself: the control character 20.
     wait_for 10 e2e_typed_is $'\x14' || { e2e_fail "right Ctrl+T: expected ^T, got '$(e2e_typed | od -An -c)'"; return; }
-    e2e_sync || { e2e_fail "the sync key never arrived"; return; }
+    e2e_sync || return
     e2e_typed_is $'\x14' || { e2e_fail "right Ctrl+T typed '$(e2e_typed | od -An -c)'"; return; }
     # The same keys with the left Ctrl fire, so the record was loaded.
-    e2e_keys down Control_L tap t up Control_L || { e2e_fail "xkeys failed"; return; }
+    e2e_keys down Control_L tap t up Control_L || return
     wait_for 10 e2e_typed_is $'\x14Hi' || { e2e_fail "left Ctrl+T: expected 'Hi' after ^T, got '$(e2e_typed | od -An -c)'"; return; }
     e2e_pass
 }

@@ -5,6 +5,7 @@
 set -u
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../uidriver/quillon.sh"
+q_shell_desktop
 # No menu entries on the host for the installer's shortcut.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 
@@ -27,11 +28,7 @@ pk_run() {
     e2e_wine "$@"
     wait_gone 120 "$E2E_LAST_PID" && wait "$E2E_LAST_PID" || { e2e_fail "$* failed ($?)"; return 1; }
 }
-pk_start() {
-    e2e_wine "$1/Quillon.exe" /background
-    Q_PID=$E2E_LAST_PID
-    wait_for 60 q_find_main || { e2e_fail "$1/Quillon.exe never started"; return 1; }
-}
+pk_start() { q_launch "$1" /background && q_wait_main 60; }
 
 case_versions_and_zip() {
     e2e_case "the zip holds exactly its four files in Quillon-$Version/, each carrying version $Version, and runs unpacked"
@@ -59,11 +56,10 @@ case_install_and_start() {
     [ "$(pk_entry DisplayName)|$(pk_entry DisplayVersion)|$(pk_entry DisplayIcon)|$(pk_entry UninstallString)" = \
         "Quillon|$Version|$WinInst\\Quillon.exe,0|\"$WinInst\\Uninstall.exe\"" ] && [ -n "$(pk_entry Publisher)" ] &&
         [ $(($(pk_entry EstimatedSize))) -gt 0 ] || { e2e_fail "uninstall entry: $(wine reg query "$UninstallKey")"; return; }
-    echo 'A change B' | e2e_mapping && cp "$E2E_WORK/mapping.mp" "$Inst/" ||
-        { e2e_fail "no mapping.mp"; return; }
+    e2e_mapping 'A change B' && cp "$E2E_WORK/mapping.mp" "$Inst/" || { e2e_fail "no mapping.mp"; return; }
     pk_start "$Inst" && e2e_start_recorder || return
-    e2e_keys tap a && e2e_sync && e2e_typed_is b || { e2e_fail "A was not changed into B: '$(e2e_typed)'"; return; }
-    [ "$(q_autorun)" = "$WinInst\\Quillon.exe  /background" ] || { e2e_fail "autorun value: $(q_autorun)"; return; }
+    e2e_key_gives a b || { e2e_fail "A was not changed into B: '$(e2e_typed)'"; return; }
+    q_autorun_is "$WinInst\\Quillon.exe  /background" || { e2e_fail "autorun value: $(q_autorun)"; return; }
     e2e_pass
 }
 
@@ -71,8 +67,7 @@ case_install_and_start() {
 pk_start_in_tray() { pk_start "$1" && e2e_start_recorder && wait_for 10 q_tray_is 1; }
 # Asked to end, it ended as its Exit does (0, tray icon removed), not forced (9).
 pk_ended_gently() {
-    Q_CODE=running
-    wait_gone 20 "$Q_PID" && { wait "$Q_PID"; Q_CODE=$?; } && [ "$Q_CODE" = 0 ] && q_tray_is 0 ||
+    q_wait_exit && [ "$Q_CODE" = 0 ] && q_tray_is 0 ||
         { e2e_fail "Quillon: exit code $Q_CODE, tray icon $(ui trayhas "$Q_MAIN")"; return 1; }
 }
 
@@ -107,7 +102,6 @@ case_uninstall() {
         { e2e_fail "the key combinations were not kept"; return; }
     e2e_pass
 }
-q_autorun_set() { [ -n "$(q_autorun)" ]; }
 
 case_versions_and_zip
 case_install_and_start

@@ -32,6 +32,7 @@
 //   version FILE                  a file's version resource: "fixed F.F.F.F P.P.P.P",
 //                                 "translation LLLL CCCC", then "Name=value" per string
 //   focus HWND                    control id of the focus in HWND's thread (0: none or not a control)
+//   prop HWND NAME                the window property NAME as a number (0 when it has none)
 //   autorun                       the value "QuillonStarup" of HKCU's Run key, as UTF-8
 //   hold FILE READY               opens FILE sharing nothing, writes READY, and holds FILE
 //                                 until READY is removed
@@ -44,9 +45,9 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+#include "uiwindow.h"
 
-const int TextSize = 4096;
+namespace {
 
 struct FindRequest {
     const char* className;
@@ -54,37 +55,6 @@ struct FindRequest {
     bool visibleOnly;
     HWND found;
 };
-
-unsigned long long Number(const char* text)
-{
-    return std::strtoull(text, nullptr, 0);
-}
-
-HWND Window(const char* text)
-{
-    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(text)));
-}
-
-HWND Target(int argc, char** argv, int at)
-{
-    HWND window = Window(argv[at]);
-    if (argc > at + 1)
-        window = GetDlgItem(window, static_cast<int>(Number(argv[at + 1])));
-    return window;
-}
-
-void PrintWindow(HWND window)
-{
-    std::printf("0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
-}
-
-bool ReadText(HWND window, char* text, int size)
-{
-    text[0] = '\0';
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_GETTEXT, static_cast<WPARAM>(size),
-                               reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 3000, &result) != 0;
-}
 
 BOOL CALLBACK FindProc(HWND window, LPARAM lParam)
 {
@@ -96,8 +66,8 @@ BOOL CALLBACK FindProc(HWND window, LPARAM lParam)
     if (std::strcmp(request->className, "-") != 0 && std::strcmp(request->className, className) != 0)
         return TRUE;
     if (std::strcmp(request->title, "-") != 0) {
-        char title[TextSize];
-        ReadText(window, title, sizeof title);
+        char title[UiTextSize];
+        UiReadText(window, title, sizeof title);
         if (std::strcmp(request->title, title) != 0)
             return TRUE;
     }
@@ -108,7 +78,7 @@ BOOL CALLBACK FindProc(HWND window, LPARAM lParam)
 BOOL CALLBACK ListProc(HWND window, LPARAM)
 {
     char className[256];
-    char title[TextSize];
+    char title[UiTextSize];
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, title, sizeof title);
     DWORD pid = 0;
@@ -170,16 +140,16 @@ int Rows(HWND list)
         return 1;
     int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     RemoteBlock block = {};
-    if (!OpenRemote(list, sizeof(LVITEMA) + TextSize, &block)) {
+    if (!OpenRemote(list, sizeof(LVITEMA) + UiTextSize, &block)) {
         CloseRemote(&block);
         std::fprintf(stderr, "cannot reach the list view's process\n");
         return 1;
     }
-    static char first[TextSize];
-    static char second[TextSize];
+    static char first[UiTextSize];
+    static char second[UiTextSize];
     for (int row = 0; row < count; ++row) {
-        RemoteItemText(list, &block, row, 0, first, TextSize);
-        RemoteItemText(list, &block, row, 1, second, TextSize);
+        RemoteItemText(list, &block, row, 0, first, UiTextSize);
+        RemoteItemText(list, &block, row, 1, second, UiTextSize);
         std::printf("%s\t%s\n", first, second);
     }
     CloseRemote(&block);
@@ -227,13 +197,13 @@ int ColumnsFit(HWND list)
 {
     RemoteBlock block = {};
     int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    bool fit = list && OpenRemote(list, sizeof(LVITEMA) + TextSize, &block) && rows > 0;
-    static char text[TextSize];
+    bool fit = list && OpenRemote(list, sizeof(LVITEMA) + UiTextSize, &block) && rows > 0;
+    static char text[UiTextSize];
     for (int column = 0; fit && column < 2; ++column) {
         int needed = 0;
         for (int row = 0; fit && row < rows; ++row) {
             SIZE_T moved = 0;
-            fit = RemoteItemText(list, &block, row, column, text, TextSize) &&
+            fit = RemoteItemText(list, &block, row, column, text, UiTextSize) &&
                   WriteProcessMemory(block.process, block.base, text, std::strlen(text) + 1, &moved);
             int width = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(block.base)));
             needed = std::max(needed, width + MulDiv(12, static_cast<int>(GetDpiForWindow(list)), 96));
@@ -296,7 +266,7 @@ int Autorun()
     if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
                       KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return 1;
-    static wchar_t value[TextSize];
+    static wchar_t value[UiTextSize];
     DWORD size = sizeof value - sizeof value[0];
     DWORD type = 0;
     LONG result = RegQueryValueExW(key, L"QuillonStarup", nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
@@ -304,7 +274,7 @@ int Autorun()
     if (result != ERROR_SUCCESS || type != REG_SZ)
         return 1;
     value[size / sizeof value[0]] = 0;
-    static char text[TextSize * 3];
+    static char text[UiTextSize * 3];
     if (!WideCharToMultiByte(CP_UTF8, 0, value, -1, text, sizeof text, nullptr, nullptr))
         return 1;
     std::printf("%s\n", text);
@@ -329,21 +299,15 @@ int Hold(const char* file, const char* ready)
     return 0;
 }
 
-int Usage()
-{
-    std::fprintf(stderr, "usage: uidriver COMMAND ARGS... (see the source's header)\n");
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2)
-        return Usage();
+        return UiUsage("uidriver");
     const char* command = argv[1];
     int args = argc - 2;
-    static char text[TextSize];
+    static char text[UiTextSize];
 
     if (!std::strcmp(command, "list")) {
         EnumWindows(ListProc, 0);
@@ -354,71 +318,71 @@ int main(int argc, char** argv)
         EnumWindows(FindProc, reinterpret_cast<LPARAM>(&request));
         if (!request.found)
             return 1;
-        PrintWindow(request.found);
+        UiPrintWindow(request.found);
         return 0;
     }
     if (!std::strcmp(command, "text") && args >= 1) {
-        HWND window = Target(argc, argv, 2);
-        if (!window || !ReadText(window, text, sizeof text))
+        HWND window = UiTarget(argc, argv, 2);
+        if (!window || !UiReadText(window, text, sizeof text))
             return 1;
         std::printf("%s\n", text);
         return 0;
     }
     if (!std::strcmp(command, "checked") && args == 2) {
-        HWND button = Target(argc, argv, 2);
+        HWND button = UiTarget(argc, argv, 2);
         if (!button)
             return 1;
         std::printf("%d\n", SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
         return 0;
     }
     if (!std::strcmp(command, "enabled") && args >= 1) {
-        HWND window = Target(argc, argv, 2);
+        HWND window = UiTarget(argc, argv, 2);
         if (!window)
             return 1;
         std::printf("%d\n", IsWindowEnabled(window) ? 1 : 0);
         return 0;
     }
     if (!std::strcmp(command, "visible") && args == 1) {
-        std::printf("%d\n", IsWindowVisible(Window(argv[2])) ? 1 : 0);
+        std::printf("%d\n", IsWindowVisible(UiWindow(argv[2])) ? 1 : 0);
         return 0;
     }
     if (!std::strcmp(command, "iconic") && args == 1) {
-        std::printf("%d\n", IsIconic(Window(argv[2])) ? 1 : 0);
+        std::printf("%d\n", IsIconic(UiWindow(argv[2])) ? 1 : 0);
         return 0;
     }
     if (!std::strcmp(command, "owner") && args == 1) {
-        PrintWindow(GetWindow(Window(argv[2]), GW_OWNER));
+        UiPrintWindow(GetWindow(UiWindow(argv[2]), GW_OWNER));
         return 0;
     }
     if (!std::strcmp(command, "pid") && args == 1) {
         DWORD pid = 0;
-        if (!GetWindowThreadProcessId(Window(argv[2]), &pid))
+        if (!GetWindowThreadProcessId(UiWindow(argv[2]), &pid))
             return 1;
         std::printf("%lu\n", static_cast<unsigned long>(pid));
         return 0;
     }
     if (!std::strcmp(command, "click") && args == 2) {
-        HWND button = Target(argc, argv, 2);
+        HWND button = UiTarget(argc, argv, 2);
         // Posted: the click may open a modal box that would block a send.
         return button && PostMessageA(button, BM_CLICK, 0, 0) ? 0 : 1;
     }
     if (!std::strcmp(command, "post") && args == 4) {
-        return PostMessageA(Window(argv[2]), static_cast<UINT>(Number(argv[3])),
-                            static_cast<WPARAM>(Number(argv[4])), static_cast<LPARAM>(Number(argv[5])))
+        return PostMessageA(UiWindow(argv[2]), static_cast<UINT>(UiNumber(argv[3])),
+                            static_cast<WPARAM>(UiNumber(argv[4])), static_cast<LPARAM>(UiNumber(argv[5])))
                    ? 0
                    : 1;
     }
     if (!std::strcmp(command, "send") && args == 4) {
         DWORD_PTR result = 0;
-        if (!SendMessageTimeoutA(Window(argv[2]), static_cast<UINT>(Number(argv[3])),
-                                 static_cast<WPARAM>(Number(argv[4])), static_cast<LPARAM>(Number(argv[5])),
+        if (!SendMessageTimeoutA(UiWindow(argv[2]), static_cast<UINT>(UiNumber(argv[3])),
+                                 static_cast<WPARAM>(UiNumber(argv[4])), static_cast<LPARAM>(UiNumber(argv[5])),
                                  SMTO_NORMAL, 5000, &result))
             return 1;
         std::printf("%lld\n", static_cast<long long>(result));
         return 0;
     }
     if (!std::strcmp(command, "tray") && args == 2) {
-        return PostMessageA(Window(argv[2]), WM_USER + 1, 110, static_cast<LPARAM>(Number(argv[3]))) ? 0 : 1;
+        return PostMessageA(UiWindow(argv[2]), WM_USER + 1, 110, static_cast<LPARAM>(UiNumber(argv[3]))) ? 0 : 1;
     }
     if (!std::strcmp(command, "broadcast") && args == 1) {
         UINT message = RegisterWindowMessageA(argv[2]);
@@ -426,49 +390,48 @@ int main(int argc, char** argv)
     }
     if (!std::strcmp(command, "trayhas") && args == 1) {
         // Modifying nothing succeeds only for an icon that the shell holds.
-        NOTIFYICONDATAA record = TrayRecord(Window(argv[2]));
+        NOTIFYICONDATAA record = TrayRecord(UiWindow(argv[2]));
         record.uFlags = 0;
         std::printf("%d\n", Shell_NotifyIconA(NIM_MODIFY, &record) ? 1 : 0);
         return 0;
     }
     if (!std::strcmp(command, "traydelete") && args == 1) {
-        NOTIFYICONDATAA record = TrayRecord(Window(argv[2]));
+        NOTIFYICONDATAA record = TrayRecord(UiWindow(argv[2]));
         return Shell_NotifyIconA(NIM_DELETE, &record) ? 0 : 1;
     }
     if (!std::strcmp(command, "rows") && args == 2)
-        return Rows(Target(argc, argv, 2));
+        return Rows(UiTarget(argc, argv, 2));
     if (!std::strcmp(command, "colwidth") && args == 3) {
-        HWND list = Target(argc, argv, 2);
+        HWND list = UiTarget(argc, argv, 2);
         if (!list)
             return 1;
         std::printf("%d\n", static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH,
-                                                           static_cast<WPARAM>(Number(argv[4])), 0)));
+                                                           static_cast<WPARAM>(UiNumber(argv[4])), 0)));
         return 0;
     }
     if (!std::strcmp(command, "colfits") && args == 2)
-        return ColumnsFit(Target(argc, argv, 2));
+        return ColumnsFit(UiTarget(argc, argv, 2));
     if (!std::strcmp(command, "dpi") && args == 1) {
-        HWND window = Window(argv[2]);
+        HWND window = UiWindow(argv[2]);
         std::printf("dpi=%u awareness=%d\n", GetDpiForWindow(window),
                     static_cast<int>(GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window))));
         return 0;
     }
     if (!std::strcmp(command, "select") && args == 3)
-        return Select(Target(argc, argv, 2), argv[4]);
+        return Select(UiTarget(argc, argv, 2), argv[4]);
     if (!std::strcmp(command, "style") && args >= 1) {
-        HWND window = Target(argc, argv, 2);
+        HWND window = UiTarget(argc, argv, 2);
         if (!window)
             return 1;
         std::printf("0x%08lx 0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
                     static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
         return 0;
     }
-    if (!std::strcmp(command, "rect") && args >= 1) {
-        RECT rect;
-        if (!GetWindowRect(Target(argc, argv, 2), &rect))
-            return 1;
-        std::printf("%ld %ld %ld %ld\n", static_cast<long>(rect.left), static_cast<long>(rect.top),
-                    static_cast<long>(rect.right), static_cast<long>(rect.bottom));
+    if (!std::strcmp(command, "rect") && args >= 1)
+        return UiPrintRect(UiTarget(argc, argv, 2), false) ? 0 : 1;
+    if (!std::strcmp(command, "prop") && args == 2) {
+        std::printf("%llu\n", static_cast<unsigned long long>(
+                                  reinterpret_cast<UINT_PTR>(GetPropA(UiWindow(argv[2]), argv[3]))));
         return 0;
     }
     if (!std::strcmp(command, "version") && args == 1)
@@ -476,7 +439,7 @@ int main(int argc, char** argv)
     if (!std::strcmp(command, "focus") && args == 1) {
         GUITHREADINFO info = {};
         info.cbSize = sizeof info;
-        if (!GetGUIThreadInfo(GetWindowThreadProcessId(Window(argv[2]), nullptr), &info))
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(UiWindow(argv[2]), nullptr), &info))
             return 1;
         std::printf("%d\n", info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
         return 0;
@@ -485,5 +448,5 @@ int main(int argc, char** argv)
         return Autorun();
     if (!std::strcmp(command, "hold") && args == 2)
         return Hold(argv[2], argv[3]);
-    return Usage();
+    return UiUsage("uidriver");
 }
