@@ -113,7 +113,8 @@ void RemoveHook()
 {
     if (!HookHandle)
         return;
-    if (!UnhookWindowsHookEx(HookHandle)) {
+    // A hook that the system has already dropped is gone: Disable and Exit go on.
+    if (!OsRemoveHook(HookHandle)) {
         MessageBoxA(nullptr, "Failed to unset hook", "Can not unset hook", MB_ICONERROR | MB_OK);
         ExitProcess(1);
     }
@@ -129,8 +130,8 @@ void ReinstallHook()
     HHOOK fresh = SetWindowsHookExA(WH_KEYBOARD_LL, Library.KeyRemapProc, HookLibrary, 0);
     if (!fresh)
         return;
-    // A hook the system has dropped may refuse to be removed; it is gone anyway.
-    UnhookWindowsHookEx(HookHandle);
+    // A hook the system has dropped is gone already; the new one replaces it anyway.
+    OsRemoveHook(HookHandle);
     HookHandle = fresh;
     CountHookInstall();
 }

@@ -306,9 +306,11 @@ const char* UrlRefusal(const char* argumentText) {
 }
 
 int FoldTargetCode(int code) {
-    if (code == 160 || code == 161) return 16;
-    if (code == 162 || code == 163) return 17;
-    if (code == 164 || code == 165) return 18;
+    // The generic codes go out as the left-hand keys; the right-hand ones are
+    // kept, so that right Alt (AltGr) and right Ctrl and Shift can be chosen.
+    if (code == 160) return 16;
+    if (code == 162) return 17;
+    if (code == 164) return 18;
     return code;
 }
 

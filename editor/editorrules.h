@@ -84,7 +84,8 @@ void ApplyUrlRule(char* payload);
 // it is one.
 const char* UrlRefusal(const char* argumentText);
 extern const char* const UrlRefusalCaption;
-// The generic code of a sided modifier (160-165), any other code unchanged.
+// The generic code of a left-hand modifier (160, 162, 164); the right-hand
+// ones and any other code unchanged.
 int FoldTargetCode(int code);
 // Writes a ChangeKey payload: target, ctrl, alt, shift, 0.
 void ApplyTargetRule(const char* entry, bool ctrl, bool alt, bool shift, char* payload);

@@ -7,6 +7,7 @@
 #include "launcher.h"
 #include "platform.h"
 #include "quillhook.h"
+#include "systemkeys.h"
 #include "typingqueue.h"
 #include "webaddress.h"
 
@@ -19,49 +20,15 @@ void ClearHookState()
     BuildMatchIndex(&Hook.index, &Hook.table);
 }
 
-void ResetExtendedKeyFlags()
-{
-    std::memset(Hook.extendedKeyFlags, 0, sizeof Hook.extendedKeyFlags);
-    Hook.extendedKeyFlags[0xA1] = 1;
-    Hook.extendedKeyFlags[0xA3] = 1;
-    Hook.extendedKeyFlags[0xA5] = 1;
-}
-
 void ClearLiveKeys()
 {
     std::memset(Hook.live, 0, sizeof Hook.live);
     std::memset(&Hook.liveMask, 0, sizeof Hook.liveMask);
+    std::memset(&Hook.reached, 0, sizeof Hook.reached);
+    std::memset(&Hook.toggled, 0, sizeof Hook.toggled);
 }
 
 void IndexCombinationTable() { BuildMatchIndex(&Hook.index, &Hook.table); }
-
-void PressKey(int vk)
-{
-    if (vk < 0 || vk > 255)
-        return;
-    OsKeybdEvent(static_cast<BYTE>(vk), 0, Hook.extendedKeyFlags[vk], 0);
-}
-
-void ReleaseKey(int vk)
-{
-    if (vk < 0 || vk > 255)
-        return;
-    OsKeybdEvent(static_cast<BYTE>(vk), 0, Hook.extendedKeyFlags[vk] | KEYEVENTF_KEYUP, 0);
-}
-
-void PressKeys(const BYTE* keys)
-{
-    for (int code = 0; code < 255; ++code)
-        if (keys[code] == KeyDown)
-            PressKey(code);
-}
-
-void ReleaseKeys(const BYTE* keys)
-{
-    for (int code = 0; code < 255; ++code)
-        if (keys[code] == KeyDown)
-            ReleaseKey(code);
-}
 
 namespace {
 void SetLive(int code, BYTE value)
@@ -81,76 +48,59 @@ void DeriveGenericModifiers()
     SetLive(0x12, Hook.live[0xA4] | Hook.live[0xA5]);
 }
 
-// The hook's own presses and releases: as PressKey and ReleaseKey, and kept
-// in the record of keys down towards the system.
-void SendPress(int vk)
-{
-    if (vk < 0 || vk > 255)
-        return;
-    PressKey(vk);
-    MaskSet(Hook.pressedDown, vk);
-}
-
-void SendRelease(int vk)
-{
-    if (vk < 0 || vk > 255)
-        return;
-    ReleaseKey(vk);
-    MaskClear(Hook.pressedDown, vk);
-    MaskClear(Hook.passedDown, vk);
-}
-
-void PressTarget(const CombinationRecord& record)
+void PressTarget(KeyBatch* out, const CombinationRecord& record)
 {
     const char* p = record.payload;
     if (p[CtrlByte])
-        SendPress(0x11);
+        SendPress(out, 0x11, SentForRule);
     if (p[AltByte])
-        SendPress(0xA4);
+        SendPress(out, 0xA4, SentForRule);
     if (p[ShiftByte])
-        SendPress(0xA0);
-    SendPress(static_cast<BYTE>(p[TargetByte]));
+        SendPress(out, 0xA0, SentForRule);
+    SendPress(out, static_cast<BYTE>(p[TargetByte]), SentForRule);
 }
 
-void ReleaseTarget(const CombinationRecord& record)
+// Once the target is up, what the user still holds of the modifiers is down
+// towards the system again: Ctrl+J changed into Down, then C, gives Ctrl+C.
+void ReleaseTarget(KeyBatch* out, const CombinationRecord& record)
 {
     const char* p = record.payload;
-    SendRelease(static_cast<BYTE>(p[TargetByte]));
+    SendRelease(out, static_cast<BYTE>(p[TargetByte]), SentForRule);
     if (p[CtrlByte])
-        SendRelease(0x11);
+        SendRelease(out, 0x11, SentForRule);
     if (p[AltByte])
-        SendRelease(0xA4);
+        SendRelease(out, 0xA4, SentForRule);
     if (p[ShiftByte])
-        SendRelease(0xA0);
+        SendRelease(out, 0xA0, SentForRule);
+    PressHeldModifiersAgain(out);
 }
 
 // A ChangeKey record hit in the first pass: the rest of the combination is
-// let go towards the system while the target is held, and what the user
-// still holds of it is pressed again after.
-void ChangeKeyDirectly(const CombinationRecord& record, int vk, bool down)
+// let go towards the system while the target is held.
+void ChangeKeyDirectly(KeyBatch* out, const CombinationRecord& record, int vk, bool down)
 {
     if (down) {
         if (vk == 0x11 || vk == 0x12 || (vk >= 0xA2 && vk <= 0xA5))
-            SendRelease(vk);
+            SendRelease(out, vk, SentForRule);
         for (int code = 0; code < 255; ++code)
             if (code != vk && record.keys[code] == KeyDown)
-                SendRelease(code);
-        PressTarget(record);
+                SendRelease(out, code, SentForRule);
+        TurnTogglesBack(out, record.keys, vk);
+        PressTarget(out, record);
     } else {
-        ReleaseTarget(record);
-        // A generic entry is held only while its left or right key is.
-        for (int code = 0; code < 255; ++code)
-            if (code != vk && record.keys[code] == KeyDown && Hook.live[code] == KeyDown)
-                SendPress(code);
+        ReleaseTarget(out, record);
     }
 }
 
-void PerformAction(const CombinationRecord& record, bool down)
+void PerformAction(KeyBatch* out, const CombinationRecord& record, bool down)
 {
     switch (record.action) {
     case TypeText:
-        if (down)
-            EnqueueText(record.payload, PayloadSize);
+        if (down) {
+            BYTE held[KeyCount];
+            HeldTowardsSystem(held);
+            EnqueueText(record.payload, PayloadSize, held, Hook.capsLockOn);
+        }
         break;
     case LaunchApplication:
         if (!down)
@@ -165,9 +115,9 @@ void PerformAction(const CombinationRecord& record, bool down)
         break;
     case ChangeKey:
         if (down)
-            PressTarget(record);
+            PressTarget(out, record);
         else
-            ReleaseTarget(record);
+            ReleaseTarget(out, record);
         break;
     default:
         break;
@@ -193,40 +143,107 @@ int SecondPassHit(const KeyMask& live)
     return exact ? exact->firstAny : NoRecord;
 }
 
-// A release of `vk` goes out towards the system; once no key is held, nothing
-// the hook pressed stays down.
-void ReleaseWentOut(int vk)
+void ReleaseEveryPressedKey(KeyBatch* out)
 {
-    MaskClear(Hook.passedDown, vk);
-    MaskClear(Hook.pressedDown, vk);
-    if (MaskEmpty(Hook.liveMask) && !MaskEmpty(Hook.pressedDown))
-        ReleasePressedKeys();
+    for (int code = 0; code < KeyCount; ++code)
+        if (MaskHas(Hook.pressedDown, code))
+            SendRelease(out, code, SentForRule);
 }
 
-LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam, int vk, bool down)
+// Once no key is held, nothing the hook pressed stays down.
+void ReleaseWhatNoKeyHolds(KeyBatch* out)
 {
-    if (down)
-        MaskSet(Hook.passedDown, vk);
-    else
-        ReleaseWentOut(vk);
-    return OsCallNextHook(code, wParam, lParam);
+    if (MaskEmpty(Hook.liveMask) && !MaskEmpty(Hook.pressedDown))
+        ReleaseEveryPressedKey(out);
+}
+
+// A release of `vk` goes out towards the system.
+void ReleaseWentOut(KeyBatch* out, int vk)
+{
+    NoteReachedSystem(vk, false, false);
+    MaskClear(Hook.passedDown, vk);
+    MaskClear(Hook.pressedDown, vk);
+    MaskClear(Hook.typerReleased, SideOf(vk));
+    ReleaseWhatNoKeyHolds(out);
 }
 
 // The release of a key whose press reached the system is passed on even when
 // the rules swallow it.
-LRESULT SwallowRelease(int code, WPARAM wParam, LPARAM lParam, int vk)
+bool ReleaseGoesOn(KeyBatch* out, int vk)
 {
     bool reachedSystem = MaskHas(Hook.passedDown, vk) || MaskHas(Hook.pressedDown, vk);
-    ReleaseWentOut(vk); // clears nothing that is not down
-    return reachedSystem ? OsCallNextHook(code, wParam, lParam) : 1;
+    if (reachedSystem)
+        ReleaseWentOut(out, vk);
+    else
+        ReleaseWhatNoKeyHolds(out);
+    return reachedSystem;
+}
+
+// A key the hook holds as down that the system has let go of, without a
+// release from Quillon, was let go where the hook is not called (a window of
+// an elevated program, the secure desktop): it is up. Only the held keys
+// whose press the system saw are asked.
+void ForgetLostReleases(int vk)
+{
+    KeyMask asked = Hook.liveMask;
+    for (int w = 0; w < 4; ++w)
+        asked.words[w] &= Hook.passedDown.words[w] & ~Hook.typerReleased.words[w];
+    MaskClear(asked, vk);
+    asked.words[0] &= ~((std::uint64_t(1) << 0x10) | (std::uint64_t(1) << 0x11) | (std::uint64_t(1) << 0x12));
+    for (int w = 0; w < 4; ++w) {
+        for (std::uint64_t bits = asked.words[w]; bits; bits &= bits - 1) {
+            int code = w * 64 + LowestBit(bits);
+            if (OsAsyncKeyDown(static_cast<BYTE>(code)))
+                continue;
+            SetLive(code, 0);
+            MaskClear(Hook.passedDown, code);
+            MaskClear(Hook.pressedDown, code);
+            NoteLetGo(code);
+        }
+    }
+}
+
+// How one real event ends: what goes out first, then swallowed or passed on.
+struct RealEvent {
+    int code;
+    WPARAM wParam;
+    LPARAM lParam;
+    int vk;
+    bool down;
+    bool repeat;
+    BYTE loneBefore; // Alt and Win keys alone towards the system before the event
+};
+
+LRESULT Decide(KeyBatch* out, bool swallow, const RealEvent& e)
+{
+    int vk = e.vk;
+    if (!swallow) {
+        if (e.down)
+            NotePassedOn(vk, true, e.repeat);
+        else
+            ReleaseWentOut(out, vk);
+    } else if (e.down) {
+        // The system never sees this key between Alt or Win and its release.
+        if (Hook.loneMenuKeys & e.loneBefore)
+            MaskLoneMenuKeys(out);
+    } else if (ReleaseGoesOn(out, vk)) {
+        swallow = false;
+    }
+    MaskWhatTheHookLeftAlone(out);
+    SendBatch(out);
+    return swallow ? 1 : OsCallNextHook(e.code, e.wParam, e.lParam);
 }
 } // namespace
 
 void ReleasePressedKeys()
 {
-    for (int code = 0; code < KeyCount; ++code)
-        if (MaskHas(Hook.pressedDown, code))
-            SendRelease(code);
+    KeyBatch out;
+    BeginBatch(&out);
+    ReleaseEveryPressedKey(&out);
+    // A target's modifier may be one the user holds.
+    PressHeldModifiersAgain(&out);
+    MaskWhatTheHookLeftAlone(&out);
+    SendBatch(&out);
 }
 
 extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
@@ -241,19 +258,36 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
     const int vk = static_cast<int>(event->vkCode & 0xFF);
     const DWORD flags = event->flags;
     const bool down = (flags & LLKHF_UP) == 0;
-    const bool injected = (flags & LLKHF_INJECTED) != 0;
 
-    if (!injected)
-        SetLive(vk, down ? KeyDown : 0);
-    DeriveGenericModifiers();
-    if (injected)
+    if (flags & LLKHF_INJECTED) {
+        DeriveGenericModifiers();
+        NoteInjected(vk, down, event->dwExtraInfo);
         return OsCallNextHook(code, wParam, lParam);
+    }
+    // The left Ctrl that Windows sends with right Alt on layouts with AltGr
+    // is no key of the user's: it is only kept as down towards the system.
+    if (vk == 0xA2 && event->scanCode == 0x21D) {
+        NoteReachedSystem(vk, down, false);
+        if (down)
+            MaskSet(Hook.passedDown, vk);
+        else
+            MaskClear(Hook.passedDown, vk);
+        return OsCallNextHook(code, wParam, lParam);
+    }
 
-    if (flags & LLKHF_EXTENDED)
-        Hook.extendedKeyFlags[vk] = 1;
+    const RealEvent real = {code, wParam, lParam, vk, down, down && Hook.live[vk] == KeyDown,
+                            Hook.loneMenuKeys};
+    if (down)
+        ForgetLostReleases(vk);
+    else
+        NoteLetGo(vk);
+    SetLive(vk, down ? KeyDown : 0);
+    DeriveGenericModifiers();
     if (down)
         std::memcpy(Hook.lastCombSnapshot, Hook.live, KeyCount);
 
+    KeyBatch out;
+    BeginBatch(&out);
     if (Hook.sendLastComb) {
         if (Hook.lastCombBuffer)
             std::memcpy(Hook.lastCombBuffer, Hook.lastCombSnapshot, KeyCount);
@@ -261,7 +295,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
         GetCombinationText(Hook.lastCombSnapshot, text, sizeof text);
         if (Hook.lastCombWindow)
             OsSetWindowText(Hook.lastCombWindow, text);
-        return down ? 1 : SwallowRelease(code, wParam, lParam, vk);
+        return Decide(&out, true, real);
     }
 
     KeyMask live = Hook.liveMask;
@@ -269,8 +303,8 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
     if (first != NoRecord) {
         const CombinationRecord& record = Hook.table.records[first];
         if (record.action == ChangeKey)
-            ChangeKeyDirectly(record, vk, down);
-        return down ? 1 : SwallowRelease(code, wParam, lParam, vk);
+            ChangeKeyDirectly(&out, record, vk, down);
+        return Decide(&out, true, real);
     }
 
     // The released key counts as held for whole combinations; generic entries
@@ -278,8 +312,11 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
     MaskSet(live, vk);
     int second = SecondPassHit(live);
     if (second != NoRecord) {
-        PerformAction(Hook.table.records[second], down);
-        return down ? 1 : SwallowRelease(code, wParam, lParam, vk);
+        const CombinationRecord& record = Hook.table.records[second];
+        if (down)
+            TurnTogglesBack(&out, record.keys, vk);
+        PerformAction(&out, record, down);
+        return Decide(&out, true, real);
     }
-    return PassOn(code, wParam, lParam, vk, down);
+    return Decide(&out, false, real);
 }

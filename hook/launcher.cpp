@@ -67,7 +67,7 @@ void LauncherThread(void*)
 {
     OsInitShellThread();
     for (;;) {
-        OsSignalWait(&Launches.wake, 1000);
+        OsSignalWait(&Launches.wake, OsWaitForever);
         RunQueuedLaunches();
     }
 }

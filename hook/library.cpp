@@ -55,9 +55,9 @@ void LibraryStartup()
 {
     InitializeThreadedTyper();
     InitializeLauncher();
-    ResetExtendedKeyFlags();
     std::memset(Hook.lastCombSnapshot, 0, sizeof Hook.lastCombSnapshot);
     ClearLiveKeys();
+    Hook.capsLockOn = OsCapsLockOn();
     InitKeyNames();
     Reports = LibraryReports();
     LoadLibraryTable();

@@ -36,6 +36,16 @@ inline bool MaskEqual(const KeyMask& a, const KeyMask& b)
            a.words[3] == b.words[3];
 }
 
+// The lowest set bit of a nonzero word (de Bruijn, for any compiler).
+inline int LowestBit(std::uint64_t bits)
+{
+    static const signed char index[64] = {
+        0,  1,  48, 2,  57, 49, 28, 3,  61, 58, 50, 42, 38, 29, 17, 4,  62, 55, 59, 36, 53, 51,
+        43, 22, 45, 39, 33, 30, 24, 18, 12, 5,  63, 47, 56, 27, 60, 41, 37, 16, 54, 35, 52, 21,
+        44, 32, 23, 11, 46, 26, 40, 15, 34, 20, 31, 10, 25, 14, 19, 9,  13, 8,  7,  6};
+    return index[((bits & (~bits + 1)) * 0x03F79D71B4CB0A89ull) >> 58];
+}
+
 const int MatchSlotCount = 1024; // a power of two, over three times the table's capacity
 
 struct MatchSlot {

@@ -3,8 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "hookproc.h"
+#include "keysend.h"
 #include "keystate.h"
+#include "mappingfile.h"
 #include "platform.h"
 #include "typingqueue.h"
 
@@ -17,7 +18,9 @@ void InitializeThreadedTyper()
     OsLockInit(&Queue.lock);
     ResetTypingQueue();
     Typer.started = true;
-    if (!OsStartThread(TyperThread, nullptr)) {
+    // Without its wake-up signal the typer's wait would return at once, forever.
+    if (!OsSignalInit(&Queue.wake) || !OsSignalInit(&Queue.pressedAgain) ||
+        !OsStartThread(TyperThread, nullptr)) {
         ReportLastError("InitializeThreadedTyper");
         OsExitProcess(2);
     }
@@ -26,55 +29,110 @@ void InitializeThreadedTyper()
 void TyperThread(void*)
 {
     for (;;) {
-        char* text = TakeNextText();
+        BYTE held[KeyCount];
+        bool capsLock = false;
+        char* text = TakeNextText(held, &capsLock);
         if (!text) {
-            OsSleep(50);
+            OsSignalWait(&Queue.wake, OsWaitForever);
             continue;
         }
-        TypeString(text);
+        TypeString(text, held, capsLock);
         OsFree(text);
     }
 }
 
 namespace {
-void TypeUnicode(char ch)
+const int TextUnits = PayloadSize; // a stored text is at most 2999 bytes
+
+bool HoldsMenuKey(const BYTE* held)
 {
-    unsigned short wide = OsAnsiToUnicode(ch);
-    OsSendUnicodeChar(wide, false);
-    OsSendUnicodeChar(wide, true);
+    return held[0x12] == KeyDown || held[0xA4] == KeyDown || held[0xA5] == KeyDown ||
+           held[0x5B] == KeyDown || held[0x5C] == KeyDown;
+}
+
+bool HoldsAny(const BYTE* held)
+{
+    for (int code = 0; code < 255; ++code)
+        if (held[code] == KeyDown)
+            return true;
+    return false;
+}
+
+// Returns whether it used Shift, which may be one the user holds.
+bool TypeKey(KeyBatch* batch, int vk, bool shift)
+{
+    if (shift)
+        AddKey(batch, 0xA0, false, SentByTyper);
+    AddKey(batch, vk, false, SentByTyper);
+    AddKey(batch, vk, true, SentByTyper);
+    if (shift)
+        AddKey(batch, 0xA0, true, SentByTyper);
+    return shift;
 }
 } // namespace
 
-void TypeString(const char* text)
+void TypeString(const char* text, const BYTE* held, bool capsLock)
 {
-    BYTE held[KeyCount];
-    std::memcpy(held, Hook.live, KeyCount);
-    ReleaseKeys(held);
+    KeyBatch batch;
+    BeginBatch(&batch);
+    OsLayout layout = OsForegroundLayout();
+    UseLayout(&batch, layout);
 
-    for (std::size_t i = 0; text[i]; ++i) {
-        char ch = text[i];
-        if (ch == '\r' && text[i + 1] == '\n')
-            continue;
-        short scan = OsVkKeyScan(ch);
-        int shiftState = scan == -1 ? 0 : (scan >> 8) & 0xFF;
-        int vk = scan & 0xFF;
-        bool printable = static_cast<unsigned char>(ch) >= 0x20;
-        // A character the layout gives only with Ctrl or Alt (AltGr), or not
-        // at all, would come out wrong as key presses: send the character.
-        if (printable && (scan == -1 || (shiftState & 0x06)) && OsAnsiToUnicode(ch) != 0) {
-            TypeUnicode(ch);
-        } else if (shiftState & 0x01) {
-            PressKey(0xA0);
-            PressKey(vk);
-            ReleaseKey(vk);
-            ReleaseKey(0xA0);
-        } else {
-            PressKey(vk);
-            ReleaseKey(vk);
-        }
-        if ((i + 1) % 50 == 0)
-            OsSleep(10);
+    bool letGo = held && HoldsAny(held);
+    if (letGo) {
+        // A mask first, so that letting go of Alt or Win opens no menu.
+        if (HoldsMenuKey(held))
+            AddMaskTap(&batch, SentByTyper);
+        AddReleases(&batch, held, SentByTyper);
     }
+
+    // The whole text at once: a character of a double-byte code page is two bytes.
+    unsigned short wide[TextUnits];
+    std::size_t bytes = std::strlen(text);
+    int length = OsAnsiToUnicode(text, static_cast<int>(bytes < TextUnits ? bytes : TextUnits), wide,
+                                 TextUnits);
+    for (int i = 0; i < length; ++i) {
+        unsigned short ch = wide[i];
+        if (ch == '\r' && i + 1 < length && wide[i + 1] == '\n')
+            continue;
+        if (ch == '\r' || ch == '\n') {
+            TypeKey(&batch, 0x0D, false); // one Return, whatever the layout gives for LF
+        } else if (ch == '\t') {
+            TypeKey(&batch, 0x09, false);
+        } else {
+            short scan = OsVkKeyScan(ch, layout);
+            int shiftState = scan == -1 ? 0 : (scan >> 8) & 0xFF;
+            // A character the layout gives only with Ctrl or Alt (AltGr), or
+            // not at all, would come out wrong as key presses: send the character.
+            if (ch >= 0x20 && (scan == -1 || (shiftState & 0x06))) {
+                AddCharacter(&batch, ch, false, SentByTyper);
+                AddCharacter(&batch, ch, true, SentByTyper);
+            } else {
+                bool shift = (shiftState & 0x01) != 0;
+                // Caps Lock turns the letters: Shift turns them back.
+                if (capsLock && OsIsCasedLetter(ch))
+                    shift = !shift;
+                letGo = TypeKey(&batch, scan & 0xFF, shift) || letGo;
+            }
+        }
+        // Each run between the pauses goes out in one piece, so the user's own
+        // keys cannot land inside it.
+        if ((i + 1) % 50 == 0) {
+            SendBatch(&batch);
+            OsSleep(10);
+        }
+    }
+    // What the typer let go of, the user's own Shift among them, the hook
+    // presses again if the user still holds it.
+    if (!letGo) {
+        SendBatch(&batch);
+        return;
+    }
+    AddMaskTap(&batch, SentTyperDone);
+    SendBatch(&batch);
+    // The next text's keys must not overtake the hook's presses; without a
+    // hook (remapping off) nobody answers.
+    OsSignalWait(&Queue.pressedAgain, 1000);
 }
 
 void ReportLastError(const char* operation)

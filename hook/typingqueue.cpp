@@ -12,7 +12,7 @@ void ResetTypingQueue()
     Queue.writeIndex = 1;
 }
 
-void EnqueueText(const char* text, std::size_t maxLength)
+void EnqueueText(const char* text, std::size_t maxLength, const BYTE* held, bool capsLock)
 {
     const void* end = std::memchr(text, 0, maxLength);
     std::size_t length = end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : maxLength;
@@ -32,11 +32,17 @@ void EnqueueText(const char* text, std::size_t maxLength)
         return;
     }
     Queue.slots[Queue.writeIndex] = copy;
+    if (held)
+        std::memcpy(Queue.held[Queue.writeIndex], held, sizeof Queue.held[0]);
+    else
+        std::memset(Queue.held[Queue.writeIndex], 0, sizeof Queue.held[0]);
+    Queue.capsLock[Queue.writeIndex] = capsLock;
     Queue.writeIndex = (Queue.writeIndex + 1) % TypingSlots;
     OsLockLeave(&Queue.lock);
+    OsSignalRaise(&Queue.wake);
 }
 
-char* TakeNextText()
+char* TakeNextText(BYTE* held, bool* capsLock)
 {
     OsLockEnter(&Queue.lock);
     int next = (Queue.readIndex + 1) % TypingSlots;
@@ -46,6 +52,10 @@ char* TakeNextText()
     }
     Queue.slots[Queue.readIndex] = nullptr;
     char* text = Queue.slots[next];
+    if (held)
+        std::memcpy(held, Queue.held[next], sizeof Queue.held[0]);
+    if (capsLock)
+        *capsLock = Queue.capsLock[next];
     Queue.readIndex = next;
     OsLockLeave(&Queue.lock);
     return text;

@@ -27,14 +27,42 @@ void OsSystemErrorText(DWORD code, char* buffer, std::size_t capacity);
 // library), as UTF-8 text, cut to the buffer.
 void OsExecutablePath(char* buffer, std::size_t capacity);
 
-// Keyboard: synthesis, the layout, the hook chain.
-void OsKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
-// One Unicode character event (KEYEVENTF_UNICODE), key-down or key-up.
-void OsSendUnicodeChar(unsigned short character, bool keyUp);
-// The character of the ANSI code page as UTF-16 (0 when it has none).
-unsigned short OsAnsiToUnicode(char character);
-short OsVkKeyScan(char character);
+// Keyboard: synthesis, the system's key state, the layout, the hook chain.
+// One synthesized event, as KEYBDINPUT holds it.
+struct OsKeyInput {
+    WORD vk;
+    WORD scan;
+    DWORD flags; // KEYEVENTF_*
+    ULONG_PTR extraInfo;
+};
+// SendInput of all the events in one call: no other input comes between them
+// (up to OsMaxKeyInputs; more go out in several calls).
+const int OsMaxKeyInputs = 512;
+void OsSendKeys(const OsKeyInput* inputs, int count);
+// An opaque keyboard layout (HKL); null is the calling thread's.
+typedef void* OsLayout;
+// The layout of the foreground window's thread.
+OsLayout OsForegroundLayout();
+// MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC_EX): the scan code, with 0xE0 (or
+// 0xE1) in the high byte for an extended key; 0 for a key without one.
+unsigned OsScanCodeOf(BYTE vk, OsLayout layout);
+// GetAsyncKeyState: whether the system holds the key as down.
+bool OsAsyncKeyDown(BYTE vk);
+// The toggle state of Caps Lock, in the calling thread's key state.
+bool OsCapsLockOn();
+// The whole text of the ANSI code page as UTF-16; the units written, 0 when
+// it cannot be converted.
+int OsAnsiToUnicode(const char* text, int length, unsigned short* wide, int capacity);
+// VkKeyScanExW: low byte the virtual key, high byte Shift 1, Ctrl 2, Alt 4; -1 for none.
+short OsVkKeyScan(unsigned short character, OsLayout layout);
+// Whether the character is a letter with a capital and a small form, the
+// ones that Caps Lock turns.
+bool OsIsCasedLetter(unsigned short character);
 LRESULT OsCallNextHook(int code, WPARAM wParam, LPARAM lParam);
+// UnhookWindowsHookEx (the program's, on Windows). True also when the system
+// has already removed the hook itself, as it does with a low-level hook that
+// once took too long: that handle is no hook any more.
+bool OsRemoveHook(HHOOK hook);
 
 // Windows and the shell.
 HWND OsDesktopWindow();
@@ -72,6 +100,7 @@ struct OsSignal {
 // False (last error set) when the signal cannot be made.
 bool OsSignalInit(OsSignal* signal);
 void OsSignalRaise(OsSignal* signal);
+const DWORD OsWaitForever = 0xFFFFFFFF;
 // Waits until raised (auto-reset) or until the timeout passes.
 void OsSignalWait(OsSignal* signal, DWORD milliseconds);
 

@@ -57,35 +57,71 @@ void OsExecutablePath(char* buffer, std::size_t capacity)
     buffer[length > 0 ? length : 0] = 0;
 }
 
-void OsKeybdEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo)
+void OsSendKeys(const OsKeyInput* inputs, int count)
 {
-    keybd_event(vk, scan, flags, extraInfo);
+    INPUT events[OsMaxKeyInputs];
+    for (int from = 0; from < count; from += OsMaxKeyInputs) {
+        int n = count - from < OsMaxKeyInputs ? count - from : OsMaxKeyInputs;
+        for (int i = 0; i < n; ++i) {
+            std::memset(&events[i], 0, sizeof events[i]);
+            events[i].type = INPUT_KEYBOARD;
+            events[i].ki.wVk = inputs[from + i].vk;
+            events[i].ki.wScan = inputs[from + i].scan;
+            events[i].ki.dwFlags = inputs[from + i].flags;
+            events[i].ki.dwExtraInfo = inputs[from + i].extraInfo;
+        }
+        SendInput(static_cast<UINT>(n), events, sizeof(INPUT));
+    }
 }
 
-void OsSendUnicodeChar(unsigned short character, bool keyUp)
+OsLayout OsForegroundLayout()
 {
-    INPUT input;
-    std::memset(&input, 0, sizeof input);
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = 0;
-    input.ki.wScan = character;
-    input.ki.dwFlags = KEYEVENTF_UNICODE | (keyUp ? KEYEVENTF_KEYUP : 0);
-    SendInput(1, &input, sizeof input);
+    HWND foreground = GetForegroundWindow();
+    DWORD thread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+    return reinterpret_cast<OsLayout>(GetKeyboardLayout(thread));
 }
 
-unsigned short OsAnsiToUnicode(char character)
+unsigned OsScanCodeOf(BYTE vk, OsLayout layout)
 {
-    wchar_t wide = 0;
-    if (MultiByteToWideChar(CP_ACP, 0, &character, 1, &wide, 1) != 1)
+    HKL hkl = layout ? reinterpret_cast<HKL>(layout) : GetKeyboardLayout(0);
+    return MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC_EX, hkl);
+}
+
+bool OsAsyncKeyDown(BYTE vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+
+bool OsCapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
+
+int OsAnsiToUnicode(const char* text, int length, unsigned short* wide, int capacity)
+{
+    if (length == 0)
         return 0;
-    return static_cast<unsigned short>(wide);
+    return MultiByteToWideChar(CP_ACP, 0, text, length, reinterpret_cast<wchar_t*>(wide), capacity);
 }
 
-short OsVkKeyScan(char character) { return VkKeyScanA(character); }
+short OsVkKeyScan(unsigned short character, OsLayout layout)
+{
+    return VkKeyScanExW(static_cast<wchar_t>(character), reinterpret_cast<HKL>(layout));
+}
+
+bool OsIsCasedLetter(unsigned short character)
+{
+    // With a value below 0x10000 the calls convert that one character.
+    ULONG_PTR upper = reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(character))));
+    ULONG_PTR lower = reinterpret_cast<ULONG_PTR>(CharLowerW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(character))));
+    return (upper & 0xFFFF) != (lower & 0xFFFF);
+}
 
 LRESULT OsCallNextHook(int code, WPARAM wParam, LPARAM lParam)
 {
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool OsRemoveHook(HHOOK hook)
+{
+    if (UnhookWindowsHookEx(hook))
+        return true;
+    DWORD error = GetLastError();
+    return error == ERROR_INVALID_HOOK_HANDLE || error == ERROR_INVALID_HANDLE;
 }
 
 HWND OsDesktopWindow() { return GetDesktopWindow(); }

@@ -26,6 +26,7 @@ typedef std::intptr_t LPARAM;
 typedef std::intptr_t LRESULT;
 typedef struct HWND__* HWND;
 typedef struct HINSTANCE__* HINSTANCE;
+typedef struct HHOOK__* HHOOK;
 typedef HINSTANCE HMODULE;
 
 #define CALLBACK

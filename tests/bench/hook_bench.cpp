@@ -58,7 +58,6 @@ void Prepare(int size, LRESULT (*proc)(int, WPARAM, LPARAM))
     FakeReset();
     Fake.recordKeys = false;
     ClearHookState();
-    ResetExtendedKeyFlags();
     InitKeyNames();
     BuildTable(size);
     // Left Ctrl held throughout, as for the matching combination.

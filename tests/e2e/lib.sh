@@ -61,9 +61,11 @@
 #   e2e_start_hookhost [ARGS]  hookhost.exe (Quillhook.dll from $E2E_WORK, with
 #                         --log $E2E_CASE_DIR/hook.log); waits until hooked
 #   e2e_hook_saw PATTERN  grep -E on that hook.log
-#   e2e_start_recorder    recorder.exe logging to $E2E_RECORDER_LOG; waits
-#                         until its window has the focus (later it lets others
-#                         take the focus: menus and dialogs under test)
+#   e2e_start_recorder [--keys-to-system]  recorder.exe logging to
+#                         $E2E_RECORDER_LOG; waits until its window has the
+#                         focus (later it lets others take the focus: menus and
+#                         dialogs under test); with the option its keys go on
+#                         to DefWindowProc and the Alt menu is logged
 #   e2e_focus_recorder    makes the recorder take the focus again; waits for it
 #   e2e_fake_browser      the prefix's browser becomes a script that appends
 #                         each address it gets to $E2E_BROWSER_LOG
@@ -239,7 +241,7 @@ e2e_start_recorder() {
     rm -f "$ready"
     E2E_RECORDER_LOG=$E2E_CASE_DIR/recorder.log
     : >"$E2E_RECORDER_LOG"
-    e2e_wine recorder.exe "$(e2e_winpath "$E2E_RECORDER_LOG")" "$(e2e_winpath "$ready")"
+    e2e_wine recorder.exe "$(e2e_winpath "$E2E_RECORDER_LOG")" "$(e2e_winpath "$ready")" "$@"
     E2E_RECORDER_PID=$E2E_LAST_PID
     if ! wait_for 30 e2e_ready_or_gone "$ready" "$E2E_RECORDER_PID" || [ ! -s "$ready" ]; then
         e2e_fail "recorder.exe never got the focus"

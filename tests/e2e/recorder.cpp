@@ -1,6 +1,9 @@
-// recorder.exe LOG READY: a visible window that takes the focus and logs every
-// key message it receives, one flushed line each, so the harness can poll the
-// log. READY is written once the window is foreground and has the focus.
+// recorder.exe LOG READY [--keys-to-system]: a visible window that takes the
+// focus and logs every key message it receives, one flushed line each, so the
+// harness can poll the log. READY is written once the window is foreground
+// and has the focus. With --keys-to-system the key messages go on to
+// DefWindowProc, as in every application, and the menu it would open on Alt
+// is logged ("WM_SYSCOMMAND SC_KEYMENU") instead of entered.
 // After that it leaves the focus to whoever takes it (a menu or dialog under
 // test), until the file READY.focus appears: then it takes the focus again,
 // deletes that file and writes READY anew.
@@ -19,6 +22,7 @@ struct RecorderState {
     char readyPath[MAX_PATH];
     char requestPath[MAX_PATH + 8];
     int wantFocus;
+    bool keysToSystem;
     HWND window;
     char shown[ShownLines][LineSize]; // the last lines, painted for screenshots
     int shownNext;
@@ -114,11 +118,17 @@ void Paint(HWND window)
 LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (MessageName(message)) {
-        // Nothing goes on to DefWindowProc: Alt must not open the system menu.
         RecordKey(message, wParam, lParam);
-        return 0;
+        // Unless asked, nothing goes on to DefWindowProc: Alt must not open the system menu.
+        return Recorder.keysToSystem ? DefWindowProcA(window, message, wParam, lParam) : 0;
     }
     switch (message) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_KEYMENU) {
+            Record("WM_SYSCOMMAND SC_KEYMENU");
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_SETFOCUS:
         Record("focus gained");
         CheckFocus(window);
@@ -145,10 +155,11 @@ LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: recorder.exe LOG READY\n");
+    if (argc < 3 || (argc > 3 && std::strcmp(argv[3], "--keys-to-system") != 0)) {
+        std::fprintf(stderr, "usage: recorder.exe LOG READY [--keys-to-system]\n");
         return 2;
     }
+    Recorder.keysToSystem = argc > 3;
     Recorder.log = std::fopen(argv[1], "a");
     if (!Recorder.log) {
         std::fprintf(stderr, "recorder: cannot open %s\n", argv[1]);

@@ -15,14 +15,16 @@ struct FakeMessageBox {
     UINT type;
 };
 
-// A synthesized key event: keybd_event(vk, scan, flags, extra), or a Unicode
-// character event (vk 0, unicode set, flags KEYEVENTF_UNICODE [| KEYEVENTF_KEYUP]).
+// A synthesized key event (one KEYBDINPUT of SendInput): a key with its scan
+// code, or a Unicode character event (vk 0, unicode set, flags
+// KEYEVENTF_UNICODE [| KEYEVENTF_KEYUP]). `call` counts the SendInput calls.
 struct FakeKeyEvent {
     BYTE vk;
-    BYTE scan;
+    WORD scan;
     DWORD flags;
     ULONG_PTR extra;
     unsigned short unicode;
+    int call;
 };
 
 struct FakeHookPass {
@@ -58,9 +60,19 @@ struct FakePlatform {
     std::vector<FakeShellOpen> shellOpens;
     std::vector<FakeThread> threads; // started threads (run only when runThreads)
     int shellThreadInits = 0;
+    int sendInputCalls = 0;
     // The system's key state (0x80 = down), as the real events passed on and
-    // the keys synthesized leave it; kept while recordKeys is on.
+    // the keys sent leave it; a generic Shift, Ctrl or Alt is the side its scan
+    // code and extended bit name, as Windows takes it. Toggle states flip on
+    // presses, as Windows flips them.
     BYTE systemKeys[256] = {};
+    bool toggled[256] = {};
+    // Lone taps of Alt or Win towards the system (a press and its release
+    // with no key down between) that the user did not make alone: a press or
+    // release that was not the user's, or a key of the user's swallowed
+    // between (FakeNoteSwallowed).
+    int strayMenuTaps = 0;
+    BYTE loneMenuKeys = 0, lonePressedByUser = 0, loneSwallowedSince = 0;
 
     // Answers and knobs.
     bool recordKeys = true; // off in benchmarks: key events and pass-ons are not kept
@@ -91,10 +103,17 @@ struct FakePlatform {
     // Called for every synthesized key event, as the system would re-enter
     // the hook with an injected event; null to only record.
     void (*reinject)(const FakeKeyEvent& event) = nullptr;
-    // VkKeyScanA per character; the default is the US layout.
+    // VkKeyScanExW per character of the US layout (FakeUsLayout) and of a
+    // German-like one with Y and Z swapped (FakeOtherLayout); the foreground
+    // window's layout.
     short layout[256];
-    // OsAnsiToUnicode per character; the default is Windows-1252.
+    short otherLayout[256];
+    OsLayout foregroundLayout;
+    // The ANSI code page, per byte; the default is Windows-1252. With
+    // doubleByte, bytes 0x81-0x9F and 0xE0-0xFC lead a two-byte character
+    // that becomes the unit lead * 256 + trail.
     unsigned short ansiToUnicode[256];
+    bool doubleByte = false;
     // The program of the foreground window ("" for no window) and how it was found.
     std::string foregroundProgram;
     ProgramLookup foregroundLookup = ProgramFound;
@@ -115,5 +134,11 @@ void FakeReset();
 void FakeForeground(const std::string& program, ProgramLookup lookup = ProgramFound);
 // The US layout's VkKeyScanA for one character (-1 for none).
 short UsLayoutKeyScan(unsigned char character);
+// A real key event of the user's that the hook swallowed (a key-down): it
+// comes between Alt or Win and their release only for the hook.
+void FakeNoteSwallowed();
+
+const OsLayout FakeUsLayout = reinterpret_cast<OsLayout>(static_cast<std::uintptr_t>(0x04090409));
+const OsLayout FakeOtherLayout = reinterpret_cast<OsLayout>(static_cast<std::uintptr_t>(0x04070407));
 
 const HWND FakeDesktop = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0xD35C));

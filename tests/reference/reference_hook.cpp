@@ -1,8 +1,10 @@
 #include "reference_hook.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "keynames.h"
+#include "keysend.h"
 #include "keystate.h"
 #include "launcher.h"
 #include "platform.h"
@@ -14,22 +16,57 @@ ReferenceHook Reference;
 void ResetReferenceHook(CombinationTable* table)
 {
     std::memset(&Reference, 0, sizeof Reference);
-    Reference.extendedKeyFlags[161] = Reference.extendedKeyFlags[163] =
-        Reference.extendedKeyFlags[165] = 1;
     Reference.table = table;
 }
 
 namespace {
+void Send(int vk, bool up, ULONG_PTR reason = SentForRule)
+{
+    KeyBatch batch;
+    BeginBatch(&batch);
+    AddKey(&batch, vk, up, reason);
+    SendBatch(&batch);
+}
 void Press(int vk)
 {
-    OsKeybdEvent(static_cast<BYTE>(vk), 0, Reference.extendedKeyFlags[vk], 0);
+    Send(vk, false);
     Reference.pressedDown[vk] = 1;
+}
+// Windows releases the left-hand key for a generic Shift, Ctrl or Alt code,
+// and either code's release releases the key.
+int Alias(int vk)
+{
+    switch (vk) {
+    case 16: return 160;
+    case 17: return 162;
+    case 18: return 164;
+    case 160: return 16;
+    case 162: return 17;
+    case 164: return 18;
+    default: return vk;
+    }
 }
 void Release(int vk)
 {
-    OsKeybdEvent(static_cast<BYTE>(vk), 0, Reference.extendedKeyFlags[vk] | KEYEVENTF_KEYUP, 0);
-    Reference.pressedDown[vk] = 0;
-    Reference.passedDown[vk] = 0;
+    Send(vk, true);
+    Reference.pressedDown[vk] = Reference.pressedDown[Alias(vk)] = 0;
+    Reference.passedDown[vk] = Reference.passedDown[Alias(vk)] = 0;
+}
+bool Down(int vk)
+{
+    ReferenceHook& h = Reference;
+    return h.passedDown[vk] || h.pressedDown[vk] || h.passedDown[Alias(vk)] || h.pressedDown[Alias(vk)];
+}
+// After a target: the modifiers that the user holds, whose press was passed
+// on and that are up towards the system, go down again for the user.
+void PressHeldAgain()
+{
+    for (int vk : {160, 161, 162, 163, 164, 165, 91, 92}) {
+        if (Reference.reached[vk] && Reference.live[vk] && !Down(vk)) {
+            Send(vk, false, SentHeldAgain);
+            Reference.passedDown[vk] = 1;
+        }
+    }
 }
 void ReleasePressed()
 {
@@ -45,7 +82,7 @@ LRESULT Finish(bool swallow, int code, WPARAM wParam, LPARAM lParam, int vk, boo
     if (!down && (h.passedDown[vk] || h.pressedDown[vk]))
         swallow = false;
     if (!swallow) {
-        h.passedDown[vk] = down ? 1 : 0;
+        h.passedDown[vk] = h.reached[vk] = down ? 1 : 0;
         if (!down)
             h.pressedDown[vk] = 0;
     }
@@ -77,6 +114,7 @@ void ReleaseTarget(const char* p)
     for (int m = 0; m < 3; ++m)
         if (p[1 + m])
             Release(TargetModifiers[m]);
+    PressHeldAgain();
 }
 } // namespace
 
@@ -88,15 +126,16 @@ LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam)
     int vk = e->vkCode & 0xFF;
     bool down = !(e->flags & 0x80);
     ReferenceHook& h = Reference;
-    if (!(e->flags & 0x10))
+    if (!(e->flags & 0x10)) {
         h.live[vk] = down ? 0x80 : 0;
+        if (!down)
+            h.reached[vk] = 0;
+    }
     h.live[16] = h.live[160] | h.live[161];
     h.live[17] = h.live[162] | h.live[163];
     h.live[18] = h.live[164] | h.live[165];
     if (e->flags & 0x10)
         return OsCallNextHook(code, wParam, lParam);
-    if (e->flags & 0x01)
-        h.extendedKeyFlags[vk] = 1;
     if (down)
         std::memcpy(h.lastCombSnapshot, h.live, 256);
     if (h.sendLastComb) {
@@ -129,10 +168,10 @@ LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam)
             ReleaseAll(others);
             PressTarget(r.payload);
         } else {
+            // The keys of the combination still held are not pressed again
+            // here: the library presses the held modifiers, which the
+            // comparison leaves out.
             ReleaseTarget(r.payload);
-            for (int c = 0; c <= 254; ++c)
-                if (others[c] == 0x80 && h.live[c] == 0x80)
-                    Press(c);
         }
         return Finish(true, code, wParam, lParam, vk, down);
     }
@@ -174,11 +213,14 @@ LRESULT ReferenceRemapProc(int code, WPARAM wParam, LPARAM lParam)
 void ReferenceResetKeysState()
 {
     ReleasePressed();
+    PressHeldAgain();
     std::memset(Reference.live, 0, 256);
+    std::memset(Reference.reached, 0, 256);
 }
 
 void ReferenceReplaceTable(CombinationTable* table)
 {
     Reference.table = table;
     ReleasePressed();
+    PressHeldAgain();
 }

@@ -329,13 +329,13 @@ TEST_F(EditorRules, UrlRuleAlwaysFitsThePayload)
     EXPECT_EQ(std::strlen(payload), 2999u);
 }
 
-TEST_F(EditorRules, TargetRuleStoresGenericModifiers)
+TEST_F(EditorRules, TargetRuleStoresLeftModifiersGenericAndRightOnesAsChosen)
 {
     const struct {
         int code;
         int stored;
     } table[] = {
-        {160, 16}, {161, 16}, {162, 17}, {163, 17}, {164, 18}, {165, 18},
+        {160, 16}, {161, 161}, {162, 17}, {163, 163}, {164, 18}, {165, 165},
         {65, 65},  {112, 112}, {91, 91}, {255, 255}, {8, 8},
     };
     for (const auto& row : table) {
@@ -391,7 +391,7 @@ TEST_F(EditorRules, FinishStoresEachChoice)
     }
     FinishChoice(&edit, ChangeKey, "Right.Alt  (code:165)", false, false, true);
     EXPECT_EQ(PendingCombination.action, ChangeKey);
-    const char expected[] = {18, 0, 0, 1, 0};
+    const char expected[] = {static_cast<char>(165), 0, 0, 1, 0};
     EXPECT_EQ(std::memcmp(PendingCombination.payload, expected, sizeof expected), 0);
     FinishChoice(&edit, 0x100 + BlockKey, "", false, false, false); // only the low byte is stored
     EXPECT_EQ(PendingCombination.action, BlockKey);

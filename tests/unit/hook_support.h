@@ -8,6 +8,7 @@
 
 #include "fake_platform.h"
 #include "hookproc.h"
+#include "keysend.h"
 #include "keynames.h"
 #include "keystate.h"
 #include "launcher.h"
@@ -70,30 +71,63 @@ inline void UseTable(const std::vector<CombinationRecord>& records)
     IndexCombinationTable();
 }
 
-inline LRESULT Feed(LRESULT (*proc)(int, WPARAM, LPARAM), int vk, DWORD flags, int code = 0)
+inline LRESULT Feed(LRESULT (*proc)(int, WPARAM, LPARAM), int vk, DWORD flags, int code = 0,
+                    ULONG_PTR extra = 0, DWORD scan = 0)
 {
-    KBDLLHOOKSTRUCT event = {static_cast<DWORD>(vk), 0, flags, 0, 0};
+    KBDLLHOOKSTRUCT event = {static_cast<DWORD>(vk), scan, flags, 0, extra};
     WPARAM message = (flags & LLKHF_UP) ? WM_KEYUP : WM_KEYDOWN;
-    return proc(code, message, reinterpret_cast<LPARAM>(&event));
+    LRESULT result = proc(code, message, reinterpret_cast<LPARAM>(&event));
+    if (result == 1 && code == 0 && !(flags & (LLKHF_UP | LLKHF_INJECTED)))
+        FakeNoteSwallowed();
+    return result;
 }
 
-// "+66" press, "-66" release, "e" extended; "u+E9" a Unicode character event.
-inline std::string SynthesizedKeys(std::size_t from = 0)
+// A sent key back through `proc` as the system delivers it: injected, a
+// generic Shift, Ctrl or Alt as its left-hand key, a character as VK_PACKET.
+inline void ReinjectInto(LRESULT (*proc)(int, WPARAM, LPARAM), const FakeKeyEvent& e)
+{
+    DWORD flags = LLKHF_INJECTED;
+    if (e.flags & KEYEVENTF_KEYUP)
+        flags |= LLKHF_UP;
+    if (e.flags & KEYEVENTF_EXTENDEDKEY)
+        flags |= LLKHF_EXTENDED;
+    int vk = e.vk;
+    if (e.flags & KEYEVENTF_UNICODE)
+        vk = 0xE7;
+    else if (vk >= 0x10 && vk <= 0x12)
+        vk = vk == 0x10 ? 0xA0 : vk == 0x11 ? (e.flags & KEYEVENTF_EXTENDEDKEY ? 0xA3 : 0xA2)
+                                            : (e.flags & KEYEVENTF_EXTENDEDKEY ? 0xA5 : 0xA4);
+    Feed(proc, vk, flags, 0, e.extra, e.scan);
+}
+
+// "+66" press, "-66" release, "e" extended; "u+E9" a Unicode character
+// event. A key whose scan code or extended bit is not its own, or that does
+// not carry Quillon's mark, says so. `rulesOnly` leaves out what is sent for
+// the system's sake: masks, modifiers pressed again, toggle keys turned back,
+// the typer's keys.
+inline std::string SynthesizedKeys(std::size_t from = 0, bool rulesOnly = false)
 {
     std::string out;
     for (std::size_t i = from; i < Fake.keyEvents.size(); ++i) {
         const FakeKeyEvent& e = Fake.keyEvents[i];
+        if (rulesOnly && SentReason(e.extra) != SentForRule)
+            continue;
         if (!out.empty())
             out += ' ';
-        char token[32];
-        if (e.flags & KEYEVENTF_UNICODE)
+        char token[48];
+        if (e.flags & KEYEVENTF_UNICODE) {
             std::snprintf(token, sizeof token, "u%c%X", (e.flags & KEYEVENTF_KEYUP) ? '-' : '+',
                           e.unicode);
-        else
+        } else {
+            unsigned own = OsScanCodeOf(e.vk, Fake.foregroundLayout);
+            bool extended = (e.flags & KEYEVENTF_EXTENDEDKEY) != 0;
             std::snprintf(token, sizeof token, "%c%d%s%s", (e.flags & KEYEVENTF_KEYUP) ? '-' : '+',
-                          e.vk, (e.flags & KEYEVENTF_EXTENDEDKEY) ? "e" : "",
-                          (e.scan || e.extra) ? "!scan-or-extra" : "");
+                          e.vk, extended ? "e" : "",
+                          (e.scan != (own & 0xFF) || extended != ((own >> 8) == 0xE0)) ? "!scan" : "");
+        }
         out += token;
+        if (!IsQuillonEvent(e.extra))
+            out += "!unmarked";
     }
     return out;
 }

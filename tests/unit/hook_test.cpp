@@ -9,8 +9,11 @@
 
 namespace {
 // One event and what must come of it. Events: "+65" press, "-65" release,
-// "+38x" with the extended flag, "+65i" injected, "+65@1" with hook code 1. Decisions: "S" swallowed,
-// "P" passed on. `out`: synthesized keys, then queued texts and launches.
+// "+38x" with the extended flag, "+65i" injected, "+65@1" with hook code 1,
+// "+162g" the left Ctrl that comes with AltGr (scan code 0x21D); "~164": the
+// system lets the key go where the hook is not called. Decisions: "S"
+// swallowed, "P" passed on, "-" no event. `out`: synthesized keys, then
+// queued texts and launches.
 struct Step {
     const char* event;
     const char* decision;
@@ -23,15 +26,7 @@ struct Sequence {
     std::vector<Step> steps;
 };
 
-void Reinject(const FakeKeyEvent& e)
-{
-    DWORD flags = LLKHF_INJECTED;
-    if (e.flags & KEYEVENTF_KEYUP)
-        flags |= LLKHF_UP;
-    if (e.flags & KEYEVENTF_EXTENDEDKEY)
-        flags |= LLKHF_EXTENDED;
-    Feed(KeyRemapProc, e.vk, flags);
-}
+void Reinject(const FakeKeyEvent& e) { ReinjectInto(KeyRemapProc, e); }
 
 LRESULT FeedToken(const char* token)
 {
@@ -43,13 +38,14 @@ LRESULT FeedToken(const char* token)
         flags |= LLKHF_INJECTED;
     std::size_t at = t.find('@');
     int code = at == std::string::npos ? 0 : std::stoi(t.substr(at + 1));
-    return Feed(KeyRemapProc, std::stoi(t.substr(1)), flags, code);
+    DWORD scan = t.find('g') != std::string::npos ? 0x21D : 0;
+    return Feed(KeyRemapProc, std::stoi(t.substr(1)), flags, code, 0, scan);
 }
 
 const std::vector<Sequence> Sequences = {
     {"left Ctrl+A changed to B",
      {Change({162, 65}, 66)},
-     {{"+162", "P", ""}, {"+65", "S", "-17 -162 +66"}, {"-65", "S", "-66"}, {"-162", "P", ""}}},
+     {{"+162", "P", ""}, {"+65", "S", "-17 -162 +66"}, {"-65", "S", "-66 +162"}, {"-162", "P", ""}}},
     {"A changed to Shift+B",
      {Change({65}, 66, false, false, true)},
      {{"+65", "S", "+160 +66"}, {"-65", "S", "-66 -160"}}},
@@ -123,14 +119,14 @@ const std::vector<Sequence> Sequences = {
      {{"+162", "P", ""}, {"+65", "S", "-17 -162 +66"}, {"-162", "P", ""}, {"-65", "P", "-66"}}},
     {"left Ctrl+J changed to Down, Ctrl let go before J: Down is released",
      {Change({162, 74}, 40)},
-     {{"+162", "P", ""}, {"+74", "S", "-17 -162 +40"}, {"-162", "P", ""}, {"-74", "P", "-40"}}},
+     {{"+162", "P", ""}, {"+74", "S", "-17 -162 +40e"}, {"-162", "P", ""}, {"-74", "P", "-40e"}}},
     {"releasing a key outside a held change passes on and presses nothing",
      {Change({162, 65}, 66)},
      {{"+162", "P", ""},
       {"+65", "S", "-17 -162 +66"},
       {"+88", "P", ""},
       {"-88", "P", ""},
-      {"-65", "S", "-66"},
+      {"-65", "S", "-66 +162"},
       {"-162", "P", ""}}},
     {"F9 changed to Ctrl, held while C is tapped: Ctrl+C, then nothing left down",
      {Change({120}, 162)},
@@ -140,26 +136,87 @@ const std::vector<Sequence> Sequences = {
      {{"+65", "P", ""}, {"+66", "S", ""}, {"-65", "P", ""}, {"-66", "P", ""}}},
     {"single-key change hits while other keys are held",
      {Change({65}, 66, true)},
-     {{"+162", "P", ""}, {"+65", "S", "+17 +66"}, {"-65", "S", "-66 -17"}, {"-162", "P", ""}}},
+     {{"+162", "P", ""}, {"+65", "S", "+17 +66"}, {"-65", "S", "-66 -17 +162"}, {"-162", "P", ""}}},
     {"a Ctrl key of the combination is released first towards the system",
      {Change({65, 162}, 66, false, true)},
      {{"+65", "P", ""}, {"+162", "S", "-162 -17 -65 +164 +66"}, {"-162", "P", ""}, {"-65", "P", "-66 -164"}}},
     {"left Ctrl changed to Escape, then x is a plain x",
      {Change({162}, 27)},
      {{"+162", "S", "-162 -17 +27"}, {"-162", "S", "-27"}, {"+88", "P", ""}, {"-88", "P", ""}}},
-    {"single-key change of left Ctrl with right Ctrl held: Ctrl pressed again until all is let go",
+    {"single-key change of left Ctrl with right Ctrl held: the right Ctrl stays down throughout",
      {Change({162}, 27)},
-     {{"+163x", "P", ""}, {"+162", "S", "-162 -17 +27"}, {"-162", "S", "-27 +17"}, {"-163x", "P", "-17"}}},
-    {"right-hand modifiers are extended from the start, other keys once seen so",
-     {Change({65}, 38), Change({66}, 163)},
-     {{"+65", "S", "+38"},
-      {"-65", "S", "-38"},
+     {{"+163x", "P", ""}, {"+162", "S", "-162 -17 +27"}, {"-162", "S", "-27"}, {"-163x", "P", ""}}},
+    {"keys go out with their own extended bit, whatever was seen: Up and right Ctrl are, Return is",
+     {Change({65}, 38), Change({66}, 163), Change({67}, 13)},
+     {{"+65", "S", "+38e"},
+      {"-65", "S", "-38e"},
       {"+38x", "P", ""},
       {"-38x", "P", ""},
       {"+65", "S", "+38e"},
       {"-65", "S", "-38e"},
       {"+66", "S", "+163e"},
-      {"-66", "S", "-163e"}}},
+      {"-66", "S", "-163e"},
+      {"+13x", "P", ""}, // the numeric-pad Enter
+      {"-13x", "P", ""},
+      {"+67", "S", "+13"},
+      {"-67", "S", "-13"}}},
+    {"right Alt and right Shift as targets: Alt extended and masked from its release, Shift not extended",
+     {Change({65}, 165), Change({66}, 161)},
+     {{"+65", "S", "+165e +232 -232"}, {"-65", "S", "-165e"}, {"+66", "S", "+161"}, {"-66", "S", "-161"}}},
+    {"left Alt+J changed to Down: a mask before Alt goes up, Alt down again after, masked",
+     {Change({164, 74}, 40)},
+     {{"+164", "P", ""},
+      {"+74", "S", "+232 -232 -18 -164 +40e"},
+      {"-74", "S", "-40e +164 +232 -232"},
+      {"-164", "P", ""}}},
+    {"left Win+J changed to Down: the same for Win",
+     {Change({91, 74}, 40)},
+     {{"+91x", "P", ""}, {"+74", "S", "+232 -232 -91e +40e"}, {"-74", "S", "-40e +91e +232 -232"}, {"-91x", "P", ""}}},
+    {"a lone Alt tap of the user's passes as it is; a swallowed key with Alt held is masked",
+     {Record({164, 115}, DisableCombination), Record({91, 76}, LaunchApplication, "app")},
+     {{"+164", "P", ""},
+      {"-164", "P", ""},
+      {"+164", "P", ""},
+      {"+115", "S", "+232 -232"},
+      {"+115", "S", ""},
+      {"-115", "S", ""},
+      {"-164", "P", ""},
+      {"+91x", "P", ""},
+      {"+76", "S", "+232 -232"},
+      {"-76", "S", "O(app)"},
+      {"-91x", "P", ""}}},
+    {"left Ctrl+J changed to Down: Ctrl is down again for the C tapped after",
+     {Change({162, 74}, 40)},
+     {{"+162", "P", ""},
+      {"+74", "S", "-17 -162 +40e"},
+      {"-74", "S", "-40e +162"},
+      {"+67", "P", ""},
+      {"-67", "P", ""},
+      {"-162", "P", ""}}},
+    {"Caps Lock+J changed to Down and Num Lock+K disabled leave both toggles as they were",
+     {Change({20, 74}, 40), Record({144, 75}, DisableCombination)},
+     {{"+20", "P", ""},
+      {"+74", "S", "-20 +20 -20 +40e"},
+      {"+74", "S", "-20 +40e"}, // auto-repeat: turned back once only
+      {"-74", "S", "-40e"},
+      {"-20", "P", ""},
+      {"+144x", "P", ""},
+      {"+75", "S", "-144e +144e"},
+      {"-75", "S", ""},
+      {"-144x", "P", ""}}},
+    {"the left Ctrl that comes with AltGr passes untouched and is no left Ctrl",
+     {Change({162}, 20), Record({162, 81}, DisableCombination)},
+     {{"+162g", "P", ""},
+      {"+165x", "P", ""},
+      {"+81", "P", ""},
+      {"-81", "P", ""},
+      {"-162g", "P", ""},
+      {"-165x", "P", ""},
+      {"+162", "S", "-162 -17 +20"},
+      {"-162", "S", "-20"}}},
+    {"Alt let go where the hook is not called: a later J is a plain J",
+     {Record({164, 74}, TypeText, "x")},
+     {{"+164", "P", ""}, {"~164", "-", ""}, {"+74", "P", ""}, {"-74", "P", ""}, {"-164", "P", ""}}},
     {"a change with no keys: the release of the last key passes on",
      {Change({}, 66)},
      {{"+65", "P", ""}, {"-65", "P", ""}}},
@@ -185,8 +242,12 @@ TEST_P(HookSequences, EventsInDecisionsAndKeysOut)
             if (!std::strchr(step.event, 'i'))
                 held[std::atoi(step.event + 1)] = step.event[0] == '+';
             std::size_t before = Fake.keyEvents.size();
-            LRESULT result = FeedToken(step.event);
-            EXPECT_EQ(std::string(step.decision) == "S" ? 1 : Passed, result);
+            if (step.event[0] == '~') {
+                Fake.systemKeys[std::atoi(step.event + 1)] = 0;
+            } else {
+                LRESULT result = FeedToken(step.event);
+                EXPECT_EQ(std::string(step.decision) == "S" ? 1 : Passed, result);
+            }
             std::string out = SynthesizedKeys(before);
             std::string side = TakeSideEffects();
             if (!side.empty())
@@ -200,6 +261,7 @@ TEST_P(HookSequences, EventsInDecisionsAndKeysOut)
         }
         for (int code = 0; code < 256 && !holding; ++code)
             EXPECT_EQ(0, Fake.systemKeys[code]) << code << " left down towards the system";
+        EXPECT_EQ(0, Fake.strayMenuTaps) << "Alt or Win alone towards the system";
     }
 }
 
@@ -243,8 +305,6 @@ TEST_F(HookProc, InjectedAndNonActionEventsLeaveStateAlone)
     Feed(KeyRemapProc, 67, LLKHF_EXTENDED, 3);
     EXPECT_EQ(0, Hook.live[65]);
     EXPECT_EQ(0, Hook.live[66]);
-    EXPECT_EQ(0, Hook.extendedKeyFlags[38]);
-    EXPECT_EQ(0, Hook.extendedKeyFlags[67]);
     for (int c = 0; c < 256; ++c)
         EXPECT_EQ(0, Hook.lastCombSnapshot[c] | buffer[c]);
     EXPECT_TRUE(Fake.windowTexts.empty());
@@ -305,26 +365,27 @@ TEST_F(HookProc, ResetKeysStateForgetsHeldKeys)
     EXPECT_EQ(0, Hook.live[162]);
 }
 
-TEST_F(HookProc, PluralFormsNeverTouchCode255AndReadOnlyExactDownBytes)
+TEST_F(HookProc, ReleasesOfAVectorNeverTouchCode255AndReadOnlyExactDownBytes)
 {
     BYTE all[256];
     std::memset(all, 0x80, sizeof all);
     all[10] = 0x81; // not exactly 0x80: skipped
-    PressKeys(all);
-    ReleaseKeys(all);
-    ASSERT_EQ(2u * 254u, Fake.keyEvents.size());
+    KeyBatch batch;
+    BeginBatch(&batch);
+    AddReleases(&batch, all, SentForRule);
+    AddKey(&batch, 256, false, SentForRule);
+    AddKey(&batch, -1, true, SentForRule);
+    SendBatch(&batch);
+    ASSERT_EQ(254u, Fake.keyEvents.size());
+    EXPECT_EQ(1, Fake.sendInputCalls) << "in one piece";
     for (const FakeKeyEvent& e : Fake.keyEvents) {
         EXPECT_NE(255, e.vk);
         EXPECT_NE(10, e.vk);
-        EXPECT_EQ(0, e.scan);
-        EXPECT_EQ(0u, e.extra);
+        EXPECT_EQ(QuillonMark | SentForRule, e.extra);
     }
+    EXPECT_EQ(std::string::npos, SynthesizedKeys().find('!')) << "each with its own scan code";
     EXPECT_EQ(0, Fake.keyEvents.front().vk);
     EXPECT_EQ(254, Fake.keyEvents[253].vk);
-    Fake.keyEvents.clear();
-    PressKey(256);
-    ReleaseKey(-1);
-    EXPECT_TRUE(Fake.keyEvents.empty());
 }
 
 TEST_F(HookProc, PayloadWithoutTerminatorIsReadToTheFieldEndOnly)

@@ -99,14 +99,96 @@ TEST_F(TyperTest, TypesEachCharacterWithItsLayoutKey)
         const char* keys;
     } cases[] = {
         {"", ""},
-        {"Hi", "+160 +72 -72 -160 +73 -73"},
+        {"Hi", "+160 +72 -72 -160 +73 -73 +232 -232"}, // a Shift held is asked for again
         {"a\r\nb", "+65 -65 +13 -13 +66 -66"},     // one Return for the line break
         {"a\rb", "+65 -65 +13 -13 +66 -66"},       // a lone carriage return is typed
         {"\r\n\r\n", "+13 -13 +13 -13"},
-        {"\t!", "+9 -9 +160 +49 -49 -160"},
+        {"\t!", "+9 -9 +160 +49 -49 -160 +232 -232"},
+        {"a\n\tb", "+65 -65 +13 -13 +9 -9 +66 -66"}, // whatever the layout's table says
     };
+    Fake.layout[static_cast<unsigned char>('\n')] = 0x26A; // a layout's Linefeed key
+    Fake.layout[static_cast<unsigned char>('\t')] = -1;
     for (const auto& c : cases)
         EXPECT_EQ(c.keys, Typed(c.text)) << c.text;
+}
+
+TEST_F(TyperTest, LettersComeOutAsStoredWithCapsLockOnInTheForegroundWindowsLayout)
+{
+    UseTable({Record({162, 84}, TypeText, "Hi!")});
+    for (DWORD flags : {DWORD(0), DWORD(0), DWORD(LLKHF_UP)}) // a press, its repeat, the release: on
+        Feed(KeyRemapProc, 0x14, flags);
+    Feed(KeyRemapProc, 162, 0);
+    Feed(KeyRemapProc, 84, 0);
+    BYTE held[256];
+    bool capsLock = false;
+    char* text = TakeNextText(held, &capsLock);
+    ASSERT_NE(nullptr, text);
+    EXPECT_TRUE(capsLock);
+    std::size_t before = Fake.keyEvents.size();
+    TypeString(text, nullptr, capsLock);
+    OsFree(text);
+    EXPECT_EQ("+72 -72 +160 +73 -73 -160 +160 +49 -49 -160 +232 -232", SynthesizedKeys(before))
+        << "Shift turns the letters back";
+    Fake.foregroundLayout = FakeOtherLayout; // Y and Z swapped, scan codes too
+    EXPECT_EQ("+89 -89 +160 +90 -90 -160 +232 -232", Typed("zY"));
+}
+
+TEST_F(TyperTest, TheWholeTextIsConvertedOnceAndEachRunGoesOutInOneCall)
+{
+    Fake.doubleByte = true;
+    const char text[] = {'a', static_cast<char>(0x82), static_cast<char>(0xA0), 'b', 0};
+    EXPECT_EQ("+65 -65 u+82A0 u-82A0 +66 -66", Typed(text));
+    EXPECT_EQ(1, Fake.sendInputCalls);
+    Fake.sendInputCalls = 0;
+    Typed(std::string(120, 'a').c_str());
+    EXPECT_EQ(3, Fake.sendInputCalls) << "one call per run of 50 between the pauses";
+}
+
+TEST_F(TyperTest, WhatTheUserStillHoldsIsPressedAgainOnceTheTextIsOut)
+{
+    Fake.reinject = [](const FakeKeyEvent& e) { ReinjectInto(KeyRemapProc, e); };
+    UseTable({Record({164, 84}, TypeText, "x"), Record({162, 84}, TypeText, "y")});
+    Feed(KeyRemapProc, 164, 0);
+    Feed(KeyRemapProc, 84, 0); // swallowed with Alt alone down: masked
+    BYTE held[256];
+    char* text = TakeNextText(held);
+    ASSERT_NE(nullptr, text);
+    std::size_t before = Fake.keyEvents.size();
+    TypeString(text, held);
+    OsFree(text);
+    EXPECT_EQ("+232 -232 -164 +88 -88 +232 -232 +164 +232 -232", SynthesizedKeys(before));
+    Feed(KeyRemapProc, 84, LLKHF_UP);
+    Feed(KeyRemapProc, 164, LLKHF_UP);
+
+    // Two texts queued while Ctrl is held: the second lets Ctrl go again.
+    Feed(KeyRemapProc, 162, 0);
+    Feed(KeyRemapProc, 84, 0);
+    Feed(KeyRemapProc, 84, 0);
+    before = Fake.keyEvents.size();
+    for (int i = 0; i < 2; ++i) {
+        text = TakeNextText(held);
+        ASSERT_NE(nullptr, text);
+        TypeString(text, held);
+        OsFree(text);
+    }
+    EXPECT_EQ("-162 +89 -89 +232 -232 +162 -162 +89 -89 +232 -232 +162", SynthesizedKeys(before));
+    Feed(KeyRemapProc, 84, LLKHF_UP);
+    Feed(KeyRemapProc, 162, LLKHF_UP);
+
+    // Let go before the typer came to it: nothing is pressed again.
+    Feed(KeyRemapProc, 162, 0);
+    Feed(KeyRemapProc, 84, 0);
+    Feed(KeyRemapProc, 84, LLKHF_UP);
+    Feed(KeyRemapProc, 162, LLKHF_UP);
+    text = TakeNextText(held);
+    ASSERT_NE(nullptr, text);
+    before = Fake.keyEvents.size();
+    TypeString(text, held);
+    OsFree(text);
+    EXPECT_EQ("-162 +89 -89 +232 -232", SynthesizedKeys(before));
+    for (int code = 0; code < 256; ++code)
+        EXPECT_EQ(0, Fake.systemKeys[code]) << code;
+    EXPECT_EQ(0, Fake.strayMenuTaps);
 }
 
 TEST_F(TyperTest, CharactersTheLayoutGivesOnlyWithCtrlOrAltOrNotAtAllAreSentAsCharacters)
@@ -127,10 +209,16 @@ TEST_F(TyperTest, CharactersTheLayoutGivesOnlyWithCtrlOrAltOrNotAtAllAreSentAsCh
 
 TEST_F(TyperTest, ReleasesHeldKeysFirstAndPausesEveryFiftyPositions)
 {
-    UseTable({Record({162, 84}, TypeText, "x")});
+    UseTable({Record({162, 84}, TypeText, "")});
     Feed(KeyRemapProc, 162, 0);
     Feed(KeyRemapProc, 84, 0);
-    EXPECT_EQ("-17 -84 -162", Typed(""));
+    BYTE held[256];
+    char* empty = TakeNextText(held);
+    ASSERT_NE(nullptr, empty);
+    std::size_t before = Fake.keyEvents.size();
+    TypeString(empty, held);
+    OsFree(empty);
+    EXPECT_EQ("-162 +232 -232", SynthesizedKeys(before)) << "the keys down towards the system";
     EXPECT_TRUE(Fake.sleeps.empty());
 
     ResetKeysState();

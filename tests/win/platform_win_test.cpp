@@ -135,3 +135,36 @@ TEST(Win32Platform, SaveAndLoadBesideTheProgram)
     MappingReload = nullptr;
     Remove(mapping);
 }
+
+TEST(Win32Platform, KeysCarryTheirOwnScanCodesAndTextConvertsWhole)
+{
+    OsLayout layout = OsForegroundLayout();
+    // Wine answers 0x50 for Down, without the E0 prefix that Windows gives:
+    // only the low byte is compared.
+    EXPECT_EQ(0x50u, OsScanCodeOf(VK_DOWN, layout) & 0xFF);
+    EXPECT_EQ(0xE01Du, OsScanCodeOf(VK_RCONTROL, layout));
+    EXPECT_EQ(0x36u, OsScanCodeOf(VK_RSHIFT, layout)) << "right Shift is no extended key";
+    EXPECT_EQ(0x1Cu, OsScanCodeOf(VK_RETURN, layout));
+    EXPECT_EQ(0x100 | 'A', OsVkKeyScan('A', layout));
+    EXPECT_TRUE(OsIsCasedLetter(0xE9));
+    EXPECT_FALSE(OsIsCasedLetter('1'));
+    unsigned short wide[8];
+    EXPECT_EQ(3, OsAnsiToUnicode("a\x80z", 3, wide, 8));
+    EXPECT_EQ(0x20AC, wide[1]) << "the euro sign of code page 1252";
+}
+
+namespace {
+LRESULT CALLBACK PassOn(int code, WPARAM wParam, LPARAM lParam)
+{
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+} // namespace
+
+TEST(Win32Platform, AHookThatIsGoneAlreadyCountsAsRemoved)
+{
+    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, PassOn, GetModuleHandleA(nullptr), 0);
+    ASSERT_NE(nullptr, hook);
+    EXPECT_TRUE(OsRemoveHook(hook));
+    // As after the system dropped it: the handle is no hook any more.
+    EXPECT_TRUE(OsRemoveHook(hook));
+}

@@ -1,8 +1,9 @@
 #!/bin/bash
 # Quillhook.dll under a real low-level hook (hookhost.exe) with XTEST keys:
 # key-level rules (ChangeKey, BlockKey), a disabled combination and
-# side-specific matching, and no key left down. Codes: 17 Ctrl, 27 Escape,
-# 65 A, 66 B, 84 T, 87 W, 120 F9, 162 left Ctrl.
+# side-specific matching, no key left down, real scan codes, no menu from Alt,
+# held modifiers kept held. Codes: 17 Ctrl, 27 Escape, 37 Left, 40 Down,
+# 65 A, 66 B, 74 J, 84 T, 87 W, 113 F2, 120 F9, 162 left Ctrl.
 set -u
 . "$(dirname "$0")/../lib.sh"
 
@@ -58,16 +59,47 @@ case_key_changed_into_ctrl_in_a_chord() {
     e2e_pass
 }
 
-case_extended_flag_is_learned() {
-    e2e_hook_case "ChangeKey F2 to Left: non-extended until a physical Left taught the flag" 'F2 change Left' || return
-    # Changed, physical (extended), changed again.
-    e2e_keys tap F2 tap Left tap F2 || return
-    wait_for 10 e2e_count_above '^WM_KEYUP vk=37 ' 2 || { e2e_fail "three Left keys did not arrive"; return; }
+case_real_scan_codes() {
+    e2e_hook_case "ChangeKey F2 to Left and A to Down: the keys carry their own scan codes and extended bits" \
+        $'F2 change Left\nA change Down' || return
+    # Changed, physical, changed again: all alike, whatever was seen before.
+    e2e_keys tap F2 tap Left tap F2 tap a || return
+    wait_for 10 e2e_got '^WM_KEYUP vk=40 ' || { e2e_fail "no Down arrived"; return; }
+    local left
+    left=$(grep '^WM_KEYDOWN vk=37 ' "$E2E_RECORDER_LOG" | tr -d '\r' | awk '{ printf "%s %s ", $3, $5 }')
+    [ "$left" = "ext=1 scan=75 ext=1 scan=75 ext=1 scan=75 " ] || { e2e_fail "Left key-downs came as: $left"; return; }
+    # Down is E0 50.
+    e2e_got '^WM_KEYDOWN vk=40 ext=1 up=0 scan=80.?$' ||
+        { e2e_fail "Down came as: $(grep '^WM_KEYDOWN vk=40 ' "$E2E_RECORDER_LOG")"; return; }
+    e2e_got ' vk=(113|65) ' && { e2e_fail "F2 or A itself reached the window"; return; }
+    e2e_pass
+}
+
+case_alt_opens_no_menu() {
+    e2e_case "Left Alt+J changed into Down in a window whose keys go to DefWindowProc: Down, and no menu"
+    e2e_mapping 'J+Left.Alt change Down' && e2e_start_hookhost && e2e_start_recorder --keys-to-system || return
+    # The user's own lone Alt tap opens the menu, as it always does.
+    e2e_keys tap Alt_L || return
+    wait_for 10 e2e_got '^WM_SYSCOMMAND SC_KEYMENU' || { e2e_fail "a lone Alt tap opened no menu"; return; }
+    local before
+    before=$(e2e_count '^WM_SYSCOMMAND SC_KEYMENU')
+    e2e_keys down Alt_L tap j up Alt_L || return
+    wait_for 10 e2e_got '^WM_KEYUP vk=40 ' || { e2e_fail "no Down arrived"; return; }
     e2e_sync || return
-    local flags
-    flags=$(grep '^WM_KEYDOWN vk=37 ' "$E2E_RECORDER_LOG" | awk '{ printf "%s ", $3 }')
-    [ "$flags" = "ext=0 ext=1 ext=1 " ] || { e2e_fail "Left key-downs came as: $flags"; return; }
-    e2e_got ' vk=113 ' && { e2e_fail "F2 itself reached the window"; return; }
+    [ "$(e2e_count '^WM_SYSCOMMAND SC_KEYMENU')" = "$before" ] || { e2e_fail "Alt+J opened the menu"; return; }
+    e2e_got ' vk=74 ' && { e2e_fail "J itself reached the window"; return; }
+    e2e_pass
+}
+
+case_held_ctrl_stays_held() {
+    e2e_hook_case "Left Ctrl+J changed into Down, then C with Ctrl still held: Ctrl+C" 'J+Left.Ctrl change Down' || return
+    e2e_keys down Control_L tap j tap c up Control_L || return
+    # Ctrl+C is the control character 3; a plain c would be 99.
+    wait_for 10 e2e_got '^WM_CHAR code=(3|99) ' || { e2e_fail "C never arrived"; return; }
+    e2e_got '^WM_KEYDOWN vk=40 ' || { e2e_fail "no Down arrived"; return; }
+    e2e_typed_is $'\x03' || { e2e_fail "expected Ctrl+C, got '$(e2e_typed | od -An -c)'"; return; }
+    e2e_sync || return
+    [ -z "$(keys_left_down)" ] || { e2e_fail "left down in the window: $(keys_left_down)"; return; }
     e2e_pass
 }
 
@@ -153,7 +185,9 @@ case_change_key_with_shift
 case_change_key_releases_the_combination
 case_modifier_changed_into_escape
 case_key_changed_into_ctrl_in_a_chord
-case_extended_flag_is_learned
+case_real_scan_codes
+case_alt_opens_no_menu
+case_held_ctrl_stays_held
 case_block_key
 case_disabled_combination
 case_side_specific

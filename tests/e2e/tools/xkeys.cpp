@@ -2,6 +2,7 @@
 //   xkeys [-d MS] (down|up|tap) KEY [(down|up|tap) KEY ...]
 //   xkeys [-d MS] -f FILE      the same pairs from FILE ("-" = standard input),
 //                              one "down KEY" a line; blank and '#' lines skipped
+//   xkeys capslock             exit code 0 while the server's Caps Lock is on
 // KEY is an X keysym name (Control_R, a, Return) or, with two or more digits,
 // a keycode. Unlike xdotool it sends exactly the keys named, so a right-hand
 // modifier arrives as itself. -d delays each event by MS in the server.
@@ -89,14 +90,31 @@ KeyCode FindKeycode(Display* display, const char* name)
 int Usage()
 {
     std::fprintf(stderr, "usage: xkeys [-d MS] (down|up|tap) KEY ...\n"
-                         "       xkeys [-d MS] -f FILE\n");
+                         "       xkeys [-d MS] -f FILE\n"
+                         "       xkeys capslock\n");
     return 2;
 }
 
 } // namespace
 
+// The Lock modifier of the server's keyboard state.
+int CapsLockState()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return 2;
+    Window root, child;
+    int x, y, windowX, windowY;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY, &mask);
+    XCloseDisplay(display);
+    return (mask & LockMask) ? 0 : 1;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "capslock") == 0)
+        return CapsLockState();
     int first = 1;
     unsigned long delay = 0;
     if (argc > 2 && std::strcmp(argv[1], "-d") == 0) {
