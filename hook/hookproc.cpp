@@ -6,6 +6,8 @@
 #include "keystate.h"
 #include "launcher.h"
 #include "platform.h"
+#include "foreground.h"
+#include "programview.h"
 #include "quillhook.h"
 #include "systemkeys.h"
 #include "typingqueue.h"
@@ -17,7 +19,7 @@ std::atomic<DWORD> HookCallCount;
 void ClearHookState()
 {
     std::memset(&Hook, 0, sizeof Hook);
-    BuildMatchIndex(&Hook.index, &Hook.table);
+    IndexCombinationTable();
 }
 
 void ClearLiveKeys()
@@ -28,7 +30,11 @@ void ClearLiveKeys()
     std::memset(&Hook.toggled, 0, sizeof Hook.toggled);
 }
 
-void IndexCombinationTable() { BuildMatchIndex(&Hook.index, &Hook.table); }
+void IndexCombinationTable()
+{
+    BuildMatchIndex(&Hook.index, &Hook.table);
+    BuildViews(&Hook.table, Foreground.program);
+}
 
 namespace {
 void SetLive(int code, BYTE value)
@@ -124,22 +130,22 @@ void PerformAction(KeyBatch* out, const CombinationRecord& record, bool down)
     }
 }
 
-int FirstPassHit(const KeyMask& live, int vk)
+int FirstPassHit(const MatchIndex* index, const KeyMask& live, int vk)
 {
-    int hit = Hook.index.firstBlock[vk];
-    if (Hook.index.firstSingleChange[vk] < hit)
-        hit = Hook.index.firstSingleChange[vk];
+    int hit = index->firstBlock[vk];
+    if (index->firstSingleChange[vk] < hit)
+        hit = index->firstSingleChange[vk];
     // Whole ChangeKey combinations hit only for an event on one of their own
     // keys: the release of another key goes on like any other event.
-    const MatchSlot* exact = FindExact(&Hook.index, live);
+    const MatchSlot* exact = FindExact(index, live);
     if (exact && exact->firstChangeKey < hit && Hook.table.records[exact->firstChangeKey].keys[vk])
         hit = exact->firstChangeKey;
     return hit;
 }
 
-int SecondPassHit(const KeyMask& live)
+int SecondPassHit(const MatchIndex* index, const KeyMask& live)
 {
-    const MatchSlot* exact = FindExact(&Hook.index, live);
+    const MatchSlot* exact = FindExact(index, live);
     return exact ? exact->firstAny : NoRecord;
 }
 
@@ -275,8 +281,10 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
         return OsCallNextHook(code, wParam, lParam);
     }
 
-    const RealEvent real = {code, wParam, lParam, vk, down, down && Hook.live[vk] == KeyDown,
-                            Hook.loneMenuKeys};
+    const bool wasHeld = Hook.live[vk] == KeyDown;
+    const RealEvent real = {code, wParam, lParam, vk, down, down && wasHeld, Hook.loneMenuKeys};
+    // With wheres, the combinations of the program in front when the key went down.
+    const MatchIndex* index = Views.ids.anyWhere ? ViewOfEvent(vk, down, wasHeld) : &Hook.index;
     if (down)
         ForgetLostReleases(vk);
     else
@@ -299,7 +307,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
     }
 
     KeyMask live = Hook.liveMask;
-    int first = FirstPassHit(live, vk);
+    int first = FirstPassHit(index, live, vk);
     if (first != NoRecord) {
         const CombinationRecord& record = Hook.table.records[first];
         if (record.action == ChangeKey)
@@ -310,7 +318,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
     // The released key counts as held for whole combinations; generic entries
     // are not recomputed, so a released side modifier misses here.
     MaskSet(live, vk);
-    int second = SecondPassHit(live);
+    int second = SecondPassHit(index, live);
     if (second != NoRecord) {
         const CombinationRecord& record = Hook.table.records[second];
         if (down)

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "foreground.h"
 #include "hookproc.h"
 #include "keynames.h"
 #include "launcher.h"
@@ -61,6 +62,9 @@ void LibraryStartup()
     InitKeyNames();
     Reports = LibraryReports();
     LoadLibraryTable();
+    // On the thread that runs the hook, so that the program in front and
+    // the key events are followed in one order.
+    WatchForeground();
 }
 
 extern "C" {

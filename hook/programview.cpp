@@ -64,7 +64,11 @@ void BuildViews(CombinationTable* table, const char* foregroundProgram)
     Views.current = 0;
     std::memset(Views.keyView, 0, sizeof Views.keyView);
     Views.wanted = ProgramIdOf(&Views.ids, foregroundProgram);
-    Build(0, Views.wanted);
+    // Without wheres the hook uses its one index and no view is kept.
+    if (Views.ids.anyWhere)
+        Build(0, Views.wanted);
+    else
+        Views.program[0] = Views.wanted;
 }
 
 void SetViewProgram(const char* folded)
