@@ -16,6 +16,7 @@ void Take(bool retry)
 {
     char name[ProgramNameSize];
     HWND window = OsForegroundWindow();
+    Foreground.window = window;
     ProgramLookup lookup = window ? OsProgramOfWindow(window, name, sizeof name) : ProgramUnknown;
     if (lookup == ProgramUnknown)
         name[0] = 0;
@@ -45,3 +46,9 @@ void WatchForeground()
 }
 
 void TakeForegroundProgram() { Take(false); }
+
+void FollowForegroundForPress()
+{
+    if (OsForegroundWindow() != Foreground.window)
+        Take(false);
+}

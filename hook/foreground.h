@@ -6,6 +6,7 @@
 #include "programwhere.h"
 
 struct ForegroundState {
+    HWND window;                   // the foreground window it was taken from
     char program[ProgramNameSize]; // folded as file names compare; "" when none is known
     int hostRetries;               // looks again for a packaged app not yet in its frame
 };
@@ -16,3 +17,7 @@ extern ForegroundState Foreground;
 void WatchForeground();
 // Takes the program of the foreground window and brings the hook's view to it.
 void TakeForegroundProgram();
+// Before a new key press: the watch's news is queued behind the key when the
+// user types right after a window came to the front, so the press looks too.
+// Costs one call while the same window stays in front.
+void FollowForegroundForPress();

@@ -54,30 +54,28 @@ void DeriveGenericModifiers()
     SetLive(0x12, Hook.live[0xA4] | Hook.live[0xA5]);
 }
 
+// A target's Ctrl, Alt and Shift flags and the keys that stand for them.
+const struct {
+    int flag;
+    int vk;
+} TargetModifiers[] = {{CtrlByte, 0x11}, {AltByte, 0xA4}, {ShiftByte, 0xA0}};
+
 void PressTarget(KeyBatch* out, const CombinationRecord& record)
 {
-    const char* p = record.payload;
-    if (p[CtrlByte])
-        SendPress(out, 0x11, SentForRule);
-    if (p[AltByte])
-        SendPress(out, 0xA4, SentForRule);
-    if (p[ShiftByte])
-        SendPress(out, 0xA0, SentForRule);
-    SendPress(out, static_cast<BYTE>(p[TargetByte]), SentForRule);
+    for (const auto& m : TargetModifiers)
+        if (record.payload[m.flag])
+            SendPress(out, m.vk, SentForRule);
+    SendPress(out, static_cast<BYTE>(record.payload[TargetByte]), SentForRule);
 }
 
 // Once the target is up, what the user still holds of the modifiers is down
 // towards the system again: Ctrl+J changed into Down, then C, gives Ctrl+C.
 void ReleaseTarget(KeyBatch* out, const CombinationRecord& record)
 {
-    const char* p = record.payload;
-    SendRelease(out, static_cast<BYTE>(p[TargetByte]), SentForRule);
-    if (p[CtrlByte])
-        SendRelease(out, 0x11, SentForRule);
-    if (p[AltByte])
-        SendRelease(out, 0xA4, SentForRule);
-    if (p[ShiftByte])
-        SendRelease(out, 0xA0, SentForRule);
+    SendRelease(out, static_cast<BYTE>(record.payload[TargetByte]), SentForRule);
+    for (const auto& m : TargetModifiers)
+        if (record.payload[m.flag])
+            SendRelease(out, m.vk, SentForRule);
     PressHeldModifiersAgain(out);
 }
 
@@ -284,6 +282,8 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
     const bool wasHeld = Hook.live[vk] == KeyDown;
     const RealEvent real = {code, wParam, lParam, vk, down, down && wasHeld, Hook.loneMenuKeys};
     // With wheres, the combinations of the program in front when the key went down.
+    if (Views.ids.anyWhere && down && !wasHeld)
+        FollowForegroundForPress();
     const MatchIndex* index = Views.ids.anyWhere ? ViewOfEvent(vk, down, wasHeld) : &Hook.index;
     if (down)
         ForgetLostReleases(vk);

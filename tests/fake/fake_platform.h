@@ -117,6 +117,7 @@ struct FakePlatform {
     // The program of the foreground window ("" for no window) and how it was found.
     std::string foregroundProgram;
     ProgramLookup foregroundLookup = ProgramFound;
+    int foregroundChanges = 0;
     void (*foregroundWatch)() = nullptr; // as OsWatchForeground installed it
     void (*later)() = nullptr;           // as OsCallLater asked for it
     DWORD laterDelay = 0;
@@ -130,8 +131,9 @@ std::vector<FakeKeyEvent> FakeKeyEventsSoFar();
 
 // Fresh recorder with the default layout and code page.
 void FakeReset();
-// Another window comes to the foreground: its program, then the watch is told.
-void FakeForeground(const std::string& program, ProgramLookup lookup = ProgramFound);
+// Another window comes to the foreground: its program, then the watch is told
+// (unless `watchTold` is false: its news is still queued).
+void FakeForeground(const std::string& program, ProgramLookup lookup = ProgramFound, bool watchTold = true);
 // The US layout's VkKeyScanA for one character (-1 for none).
 short UsLayoutKeyScan(unsigned char character);
 // A real key event of the user's that the hook swallowed (a key-down): it

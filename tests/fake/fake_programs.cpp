@@ -1,17 +1,21 @@
-// The fake's foreground window: one window whose program the test names.
+// The fake's foreground window: a new window each time, whose program the test names.
 #include <cstdio>
 
 #include "fake_platform.h"
 
 namespace {
-const HWND FakeForegroundWindow = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0xF0F0));
+HWND FakeForegroundWindow()
+{
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0xF0F0 + Fake.foregroundChanges));
 }
+} // namespace
 
-void FakeForeground(const std::string& program, ProgramLookup lookup)
+void FakeForeground(const std::string& program, ProgramLookup lookup, bool watchTold)
 {
     Fake.foregroundProgram = program;
     Fake.foregroundLookup = lookup;
-    if (Fake.foregroundWatch)
+    ++Fake.foregroundChanges;
+    if (Fake.foregroundWatch && watchTold)
         Fake.foregroundWatch();
 }
 
@@ -20,13 +24,13 @@ ProgramLookup OsProgramOfWindow(HWND window, char* name, std::size_t capacity)
     if (capacity == 0)
         return ProgramUnknown;
     name[0] = 0;
-    if (window != FakeForegroundWindow || Fake.foregroundLookup == ProgramUnknown)
+    if (window != FakeForegroundWindow() || Fake.foregroundLookup == ProgramUnknown)
         return ProgramUnknown;
     std::snprintf(name, capacity, "%s", Fake.foregroundProgram.c_str());
     return Fake.foregroundLookup;
 }
 
-HWND OsForegroundWindow() { return Fake.foregroundProgram.empty() ? nullptr : FakeForegroundWindow; }
+HWND OsForegroundWindow() { return Fake.foregroundProgram.empty() ? nullptr : FakeForegroundWindow(); }
 
 bool OsWatchForeground(void (*changed)())
 {

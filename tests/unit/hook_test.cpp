@@ -12,7 +12,7 @@ namespace {
 // "+38x" with the extended flag, "+65i" injected, "+65@1" with hook code 1,
 // "+162g" the left Ctrl that comes with AltGr (scan code 0x21D); "~164": the
 // system lets the key go where the hook is not called; "^x.exe": that
-// program comes to the front. Decisions: "S"
+// program comes to the front ("^^x.exe": the foreground watch not told yet). Decisions: "S"
 // swallowed, "P" passed on, "-" no event. `out`: synthesized keys, then
 // queued texts and launches.
 struct Step {
@@ -223,7 +223,7 @@ const std::vector<Sequence> Sequences = {
      {{"^x.exe", "-", ""}, {"+65", "S", "+66"}, {"^y.exe", "-", ""}, {"+65", "S", "+66"}, {"-65", "S", "-66"},
       {"+65", "P", ""}, {"^x.exe", "-", ""}, {"-65", "P", ""}, {"+67", "P", ""}, {"-67", "P", ""},
       {"^y.exe", "-", ""}, {"+67", "S", ""}, {"^x.exe", "-", ""}, {"-67", "S", ""},
-      {"^", "-", ""}, {"+65", "P", ""}, {"-65", "P", ""}}},
+      {"^", "-", ""}, {"+65", "P", ""}, {"-65", "P", ""}, {"^^x.exe", "-", ""}, {"+65", "S", "+66"}, {"-65", "S", "-66"}}},
     {"a change with no keys: the release of the last key passes on",
      {Change({}, 66)},
      {{"+65", "P", ""}, {"-65", "P", ""}}},
@@ -250,7 +250,8 @@ TEST_P(HookSequences, EventsInDecisionsAndKeysOut)
                 held[std::atoi(step.event + 1)] = step.event[0] == '+';
             std::size_t before = Fake.keyEvents.size();
             if (step.event[0] == '^') {
-                FakeForeground(step.event + 1);
+                bool told = step.event[1] != '^';
+                FakeForeground(step.event + (told ? 1 : 2), ProgramFound, told);
             } else if (step.event[0] == '~') {
                 Fake.systemKeys[std::atoi(step.event + 1)] = 0;
             } else {
