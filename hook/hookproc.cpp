@@ -39,6 +39,10 @@ void IndexCombinationTable()
 namespace {
 void SetLive(int code, BYTE value)
 {
+    // Unchanged entries are not written: a read of the whole state right
+    // after a narrow write waits for the write (every event reads it).
+    if (Hook.live[code] == value)
+        return;
     Hook.live[code] = value;
     if (value)
         MaskSet(Hook.liveMask, code);
@@ -128,7 +132,8 @@ void PerformAction(KeyBatch* out, const CombinationRecord& record, bool down)
     }
 }
 
-int FirstPassHit(const MatchIndex* index, const KeyMask& live, int vk)
+// `exact` receives the slot of exactly the held keys, for the second pass.
+int FirstPassHit(const MatchIndex* index, const KeyMask& live, int vk, const MatchSlot** exactOut)
 {
     int hit = index->firstBlock[vk];
     if (index->firstSingleChange[vk] < hit)
@@ -136,14 +141,20 @@ int FirstPassHit(const MatchIndex* index, const KeyMask& live, int vk)
     // Whole ChangeKey combinations hit only for an event on one of their own
     // keys: the release of another key goes on like any other event.
     const MatchSlot* exact = FindExact(index, live);
+    *exactOut = exact;
     if (exact && exact->firstChangeKey < hit && Hook.table.records[exact->firstChangeKey].keys[vk])
         hit = exact->firstChangeKey;
     return hit;
 }
 
-int SecondPassHit(const MatchIndex* index, const KeyMask& live)
+int SecondPassHit(const MatchIndex* index, const KeyMask& live, int vk, const MatchSlot* exact)
 {
-    const MatchSlot* exact = FindExact(index, live);
+    // A press is in the held keys already: the first pass looked them up.
+    if (!MaskHas(live, vk)) {
+        KeyMask withKey = live;
+        MaskSet(withKey, vk);
+        exact = FindExact(index, withKey);
+    }
     return exact ? exact->firstAny : NoRecord;
 }
 
@@ -306,8 +317,8 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
         return Decide(&out, true, real);
     }
 
-    KeyMask live = Hook.liveMask;
-    int first = FirstPassHit(index, live, vk);
+    const MatchSlot* exact = nullptr;
+    int first = FirstPassHit(index, Hook.liveMask, vk, &exact);
     if (first != NoRecord) {
         const CombinationRecord& record = Hook.table.records[first];
         if (record.action == ChangeKey)
@@ -317,8 +328,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
 
     // The released key counts as held for whole combinations; generic entries
     // are not recomputed, so a released side modifier misses here.
-    MaskSet(live, vk);
-    int second = SecondPassHit(index, live);
+    int second = SecondPassHit(index, Hook.liveMask, vk, exact);
     if (second != NoRecord) {
         const CombinationRecord& record = Hook.table.records[second];
         if (down)
