@@ -91,6 +91,7 @@ void Prepare(int size, LRESULT (*proc)(int, WPARAM, LPARAM), bool wheres = false
     // Left Ctrl held throughout, as for the matching combination.
     KBDLLHOOKSTRUCT ctrl = {162, 0, 0, 0, 0};
     proc(HC_ACTION, WM_KEYDOWN, reinterpret_cast<LPARAM>(&ctrl));
+    Fake.followSystem = false;
 }
 
 void RunEvents(benchmark::State& state, LRESULT (*proc)(int, WPARAM, LPARAM), int vk, bool wheres = false)

@@ -76,6 +76,9 @@ struct FakePlatform {
 
     // Answers and knobs.
     bool recordKeys = true; // off in benchmarks: key events and pass-ons are not kept
+    // Off in benchmarks once set up: passed-on events leave the system's key
+    // state as it is, so that the figure is the hook's own.
+    bool followSystem = true;
     int messageBoxResult = IDOK;
     // Runs while a box is open, as the messages its loop delivers would.
     void (*duringMessageBox)() = nullptr;
