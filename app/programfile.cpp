@@ -10,15 +10,7 @@ ProgramFileState ProgramFile;
 namespace {
 CombinationTable Fresh; // the file's records, before they are taken in
 
-void Warn(const char* text)
-{
-    // A box lets other messages run, a reload among them: one at a time.
-    if (ProgramFile.boxOpen)
-        return;
-    ProgramFile.boxOpen = true;
-    OsMessageBox(nullptr, text, "WARNING", MB_ICONWARNING | MB_OK);
-    ProgramFile.boxOpen = false;
-}
+void Warn(const char* text) { WarnOnce(&ProgramFile.boxOpen, text); }
 
 // What came of reading an unread file again: TooFull when it reads whole but
 // with what was made meanwhile it would hold more than the table.

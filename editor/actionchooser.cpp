@@ -3,6 +3,9 @@
 
 #include <commdlg.h>
 
+#include <cstring>
+#include <initializer_list>
+
 #include "editor.h"
 #include "editorrules.h"
 #include "keystate.h"
@@ -22,6 +25,8 @@ struct ActionChooserModule {
     int lastHelpId = -20;   // kept across openings; no control has this id
     char chosenPath[PayloadSize] = {};
     char argument[PayloadSize] = {};
+    char whereNames[sizeof ActionChooserOpening::whereNames] = {};
+    char refusal[1024] = {};
     ActionChooserOpening view = {};
 };
 
@@ -42,6 +47,47 @@ void ReadArgument(HWND dialog, char* text, int capacity) {
 
 bool Checked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+int CheckedWhere(HWND dialog) {
+    for (int id : {IDC_WHERE_ONLY_IN, IDC_WHERE_NOT_IN}) {
+        if (Checked(dialog, id)) return WhereOfRadio(id);
+    }
+    return ActsEverywhere;
+}
+
+void ApplyWhereRules(HWND dialog) {
+    bool enabled = WhereEnablesControls(CheckedWhere(dialog));
+    for (int id : WhereControls) EnableWindow(GetDlgItem(dialog, id), enabled ? TRUE : FALSE);
+}
+
+void AddProgram(HWND dialog, const char* name) {
+    GetDlgItemTextA(dialog, IDC_WHERE_NAMES, Chooser.whereNames, sizeof Chooser.whereNames);
+    AddWhereProgram(Chooser.whereNames, name, Chooser.whereNames, sizeof Chooser.whereNames);
+    SetDlgItemTextA(dialog, IDC_WHERE_NAMES, Chooser.whereNames);
+}
+
+// The program chosen in the list of open ones goes into the names; the
+// list is left without a choice for the next one.
+void TakeListedProgram(HWND dialog) {
+    HWND list = GetDlgItem(dialog, IDC_WHERE_OPEN_PROGRAMS);
+    LRESULT at = SendMessageA(list, CB_GETCURSEL, 0, 0);
+    char name[ProgramNameSize];
+    if (at < 0 || SendMessageA(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(at), 0) >= ProgramNameSize) return;
+    SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(name));
+    SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    AddProgram(dialog, name);
+}
+
+void WhereCommand(HWND dialog, int id, int code) {
+    HWND list = GetDlgItem(dialog, IDC_WHERE_OPEN_PROGRAMS);
+    if (id == IDC_WHERE_OPEN_PROGRAMS && code == CBN_DROPDOWN) FillOpenPrograms(list);
+    // While the list is open the choice may still move; it counts once the list closes.
+    bool chosen = code == CBN_CLOSEUP || (code == CBN_SELCHANGE && !SendMessageA(list, CB_GETDROPPEDSTATE, 0, 0));
+    if (id == IDC_WHERE_OPEN_PROGRAMS && chosen) TakeListedProgram(dialog);
+    char name[ProgramNameSize];
+    if (id == IDC_WHERE_BROWSE && ChooseProgramFile(dialog, name, sizeof name)) AddProgram(dialog, name);
+    ApplyWhereRules(dialog);
 }
 
 #ifndef BM_SETDONTCLICK
@@ -78,6 +124,13 @@ bool Open(HWND dialog, const CombinationEdit* edit) {
         CheckDlgButton(dialog, IDC_WITH_SHIFT, view.withShift ? BST_CHECKED : BST_UNCHECKED);
     }
     if (view.textControl != 0) SetDlgItemTextA(dialog, view.textControl, view.text);
+    for (int radio : {IDC_WHERE_EVERYWHERE, IDC_WHERE_ONLY_IN, IDC_WHERE_NOT_IN}) {
+        SendDlgItemMessageA(dialog, radio, BM_SETDONTCLICK, TRUE, 0);
+        CheckDlgButton(dialog, radio, radio == view.whereRadio ? BST_CHECKED : BST_UNCHECKED);
+    }
+    SetDlgItemTextA(dialog, IDC_WHERE_NAMES, view.whereNames);
+    FillOpenPrograms(GetDlgItem(dialog, IDC_WHERE_OPEN_PROGRAMS));
+    ApplyWhereRules(dialog);
     // The radio group's focus is on the checked choice, never on another one
     // that would click itself.
     HWND checked = view.checkedRadio != 0 ? GetDlgItem(dialog, view.checkedRadio) : nullptr;
@@ -101,12 +154,24 @@ void Finish(HWND dialog, CombinationEdit* edit) {
         MessageBoxA(dialog, refusal, UrlRefusalCaption, MB_ICONWARNING | MB_OK);
         return;
     }
+    GetDlgItemTextA(dialog, IDC_WHERE_NAMES, Chooser.whereNames, sizeof Chooser.whereNames);
+    int whereKind = CheckedWhere(dialog);
+    refusal = WhereRefusal(Chooser.currentChoice, Chooser.argument, whereKind, Chooser.whereNames,
+                                       Chooser.refusal, sizeof Chooser.refusal);
+    if (refusal != nullptr) {
+        // The dialog stays open with everything as entered.
+        MessageBoxA(dialog, refusal, WhereRefusalCaption, MB_ICONWARNING | MB_OK);
+        return;
+    }
+    CombinationWhere where;
+    ParseWhereNames(Chooser.whereNames, whereKind, &where);
     FinishChoice(edit, Chooser.currentChoice, Chooser.argument, Checked(dialog, IDC_WITH_CTRL),
-                 Checked(dialog, IDC_WITH_ALT), Checked(dialog, IDC_WITH_SHIFT));
+                 Checked(dialog, IDC_WITH_ALT), Checked(dialog, IDC_WITH_SHIFT), &where);
     End(dialog, IDOK);
 }
 
-void OtherCommand(HWND dialog, int id) {
+void OtherCommand(HWND dialog, int id, int code) {
+    WhereCommand(dialog, id, code);
     int action = ActionOfRadio(id);
     if (action >= 0) Chooser.currentChoice = action;
     if (id == IDC_BROWSE &&
@@ -142,7 +207,7 @@ INT_PTR CALLBACK ActionChooserProc(HWND dialog, UINT message, WPARAM wParam, LPA
         } else if (id == IDCANCEL) {
             End(dialog, IDCANCEL);
         } else if (!Chooser.opening) {
-            OtherCommand(dialog, id);
+            OtherCommand(dialog, id, HIWORD(wParam));
         }
         return TRUE;
     }
@@ -158,20 +223,42 @@ INT_PTR RunActionChooser(HWND owner, CombinationEdit* edit) {
                            ActionChooserProc, reinterpret_cast<LPARAM>(edit));
 }
 
-BOOL ChooseApplicationFile(HWND owner, char* path, DWORD capacity) {
+namespace {
+
+BOOL ChooseFile(HWND owner, char* path, DWORD capacity, const char* filter, const char* title,
+                const char* initialDirectory) {
     if (capacity == 0) return FALSE;
     path[0] = '\0';
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = "Applications\0*.EXE;*.COM;*BAT;*.LNK\0All Files\0*.*\0";
+    dialog.lpstrFilter = filter;
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = path;
     dialog.nMaxFile = capacity;
-    dialog.lpstrInitialDir = ".";
-    dialog.lpstrTitle = "Choose Your Application...";
+    dialog.lpstrInitialDir = initialDirectory;
+    dialog.lpstrTitle = title;
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     return GetOpenFileNameA(&dialog);
+}
+
+} // namespace
+
+BOOL ChooseApplicationFile(HWND owner, char* path, DWORD capacity) {
+    return ChooseFile(owner, path, capacity, "Applications\0*.EXE;*.COM;*BAT;*.LNK\0All Files\0*.*\0",
+                      "Choose Your Application...", ".");
+}
+
+BOOL ChooseProgramFile(HWND owner, char* name, DWORD capacity) {
+    if (!ChooseFile(owner, Chooser.chosenPath, sizeof Chooser.chosenPath, "Programs\0*.EXE\0All Files\0*.*\0",
+                    "Choose a program...", nullptr)) {
+        return FALSE;
+    }
+    const char* file = std::strrchr(Chooser.chosenPath, '\\');
+    file = file != nullptr ? file + 1 : Chooser.chosenPath;
+    if (capacity == 0 || std::strlen(file) >= capacity) return FALSE;
+    std::memcpy(name, file, std::strlen(file) + 1);
+    return TRUE;
 }
 
 namespace {

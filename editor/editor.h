@@ -40,6 +40,11 @@ void FillKeyList(HWND list);
 void ShowRecordKeys(HWND edit, const CombinationRecord* record);
 // The open-file dialog of "..."; nonzero when a file was chosen into `path`.
 BOOL ChooseApplicationFile(HWND owner, char* path, DWORD capacity);
+// The open-file dialog of the programs' "..."; nonzero when a program was
+// chosen, its file name (without its folder) in `name`.
+BOOL ChooseProgramFile(HWND owner, char* name, DWORD capacity);
+// Fills a drop-down list with the programs of the windows open now, each once.
+void FillOpenPrograms(HWND list);
 // Id of the control under the pointer; -2 for none or past depth 10.
 int ControlUnderPointer(HWND window, int depth);
 // The creation parameter of an editor dialog, kept at WM_INITDIALOG.

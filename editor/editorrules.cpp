@@ -95,12 +95,46 @@ const HelpEntry HelpTable[] = {
     {IDC_WITH_SHIFT,
      "This will add the SHIFT modifier to your seleced key.\n\nFor example if you have selected the F1 key "
      "with the SHIFT modifier you will get SHIFT+F1"},
+    {IDC_WHERE_EVERYWHERE, "The key or key combination will work the same way in every program."},
+    {IDC_WHERE_ONLY_IN,
+     "The key or key combination will work only while a window of one of the programs named here is in "
+     "front.\n\nIn every other program the key does what it did before, or what the next combination with "
+     "the same keys gives it."},
+    {IDC_WHERE_NOT_IN,
+     "The key or key combination will work in every program except the ones named here.\n\nIn those the key "
+     "does what it did before, or what the next combination with the same keys gives it."},
+    {IDC_WHERE_NAMES,
+     "Enter here the programs by the file names of their executables, separated by commas, for example "
+     "notepad.exe, code.exe. Capitals do not matter. At most 8 programs; their names take room from a text, "
+     "which can then be shorter than 2999 characters."},
+    {IDC_WHERE_OPEN_PROGRAMS,
+     "Choose from this list a program that has a window open now to add it to the programs named here."},
+    {IDC_WHERE_BROWSE, "Browse your hard drive and select the program to add to the programs named here."},
 };
+
+bool IsNameBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The name of `text` from `begin` to `end`, its blanks cut, as the next name of `where`.
+WhereNamesResult TakeName(const char* begin, const char* end, CombinationWhere* where) {
+    while (begin < end && IsNameBlank(*begin)) ++begin;
+    while (end > begin && IsNameBlank(end[-1])) --end;
+    if (begin == end) return WhereNamesRead;
+    if (end - begin >= ProgramNameSize) return WhereNameTooLong;
+    if (where->count == MaxWherePrograms) return WhereTooManyNames;
+    char name[ProgramNameSize];
+    std::memcpy(name, begin, static_cast<std::size_t>(end - begin));
+    name[end - begin] = '\0';
+    AddWhereName(where, name);
+    return WhereNamesRead;
+}
 
 } // namespace
 
 const char* const DefaultHelpText =
     "Hover your mouse over the buttons in this dialog to see here a description of what they do...";
+
+const int WhereControls[WhereControlCount] = {IDC_WHERE_NAMES, IDC_WHERE_OPEN_PROGRAMS, IDC_WHERE_BROWSE};
+const char* const WhereRefusalCaption = "Acts:";
 
 const int ChoiceControls[ChoiceControlCount] = {
     IDC_TEXT_EDIT, IDC_PATH_EDIT, IDC_BROWSE, IDC_URL_EDIT,
@@ -231,6 +265,14 @@ void PrepareActionChooser(const CombinationEdit* edit, ActionChooserOpening* vie
         view->textControl = ArgumentControlOf(choice);
         CopyBounded(view->text, sizeof view->text, pending->payload, n);
     }
+    // A new combination acts everywhere, whatever an earlier edit left in the payload.
+    CombinationWhere where;
+    ClearWhere(&where);
+    if (!edit->isNew) ReadWhere(pending, &where);
+    view->whereRadio = where.kind == ActsOnlyIn ? IDC_WHERE_ONLY_IN
+                       : where.kind == ActsNotIn ? IDC_WHERE_NOT_IN
+                                                 : IDC_WHERE_EVERYWHERE;
+    FormatWhereNames(&where, view->whereNames, sizeof view->whereNames);
 }
 
 void ApplyUrlRule(char* payload) {
@@ -283,7 +325,7 @@ void ApplyTargetRule(const char* entry, bool ctrl, bool alt, bool shift, char* p
 }
 
 void FinishChoice(CombinationEdit* edit, int choice, const char* argumentText, bool ctrl, bool alt,
-                  bool shift) {
+                  bool shift, const CombinationWhere* where) {
     CombinationRecord* record = edit->record;
     char* payload = record->payload;
     record->action = static_cast<BYTE>(choice & 0xFF);
@@ -305,6 +347,117 @@ void FinishChoice(CombinationEdit* edit, int choice, const char* argumentText, b
     default:
         break;
     }
+    if (where == nullptr || where->kind == ActsEverywhere) return;
+    int room = TextRoomFor(where);
+    if (ActionBytesUsed(record, PayloadSize) > room + 1)
+        std::memset(payload + room, 0, static_cast<std::size_t>(PayloadSize - room));
+    WriteWhere(record, where);
+}
+
+int WhereOfRadio(int controlId) {
+    switch (controlId) {
+    case IDC_WHERE_EVERYWHERE: return ActsEverywhere;
+    case IDC_WHERE_ONLY_IN: return ActsOnlyIn;
+    case IDC_WHERE_NOT_IN: return ActsNotIn;
+    default: return -1;
+    }
+}
+
+bool WhereEnablesControls(int whereKind) { return whereKind == ActsOnlyIn || whereKind == ActsNotIn; }
+
+WhereNamesResult ParseWhereNames(const char* text, int whereKind, CombinationWhere* where) {
+    ClearWhere(where);
+    where->kind = static_cast<BYTE>(WhereEnablesControls(whereKind) ? whereKind : ActsEverywhere);
+    if (where->kind == ActsEverywhere || text == nullptr) return WhereNamesRead;
+    // Quotes are no part of a name; a comma between them is.
+    char name[ProgramNameSize];
+    std::size_t n = 0;
+    bool quoted = false;
+    bool overflow = false;
+    for (const char* p = text;; ++p) {
+        if (*p == '\0' || (*p == ',' && !quoted)) {
+            WhereNamesResult result = TakeName(name, name + n, where);
+            if (overflow) result = WhereNameTooLong;
+            if (result != WhereNamesRead) return result;
+            if (*p == '\0') return WhereNamesRead;
+            n = 0;
+        } else if (*p == '"') {
+            quoted = !quoted;
+        } else if (n < sizeof name) {
+            name[n++] = *p;
+        } else if (!IsNameBlank(*p)) {
+            overflow = true;
+        }
+    }
+}
+
+void FormatWhereNames(const CombinationWhere* where, char* out, std::size_t capacity) {
+    if (capacity == 0) return;
+    out[0] = '\0';
+    std::size_t used = 0;
+    for (int i = 0; i < where->count && used < capacity; ++i) {
+        const char* quote = std::strchr(where->names[i], ',') != nullptr ? "\"" : "";
+        used += static_cast<std::size_t>(std::snprintf(out + used, capacity - used, "%s%s%s%s", i ? ", " : "",
+                                                       quote, where->names[i], quote));
+    }
+}
+
+void AddWhereProgram(const char* text, const char* name, char* out, std::size_t capacity) {
+    CombinationWhere where;
+    ParseWhereNames(text, ActsOnlyIn, &where);
+    for (int i = 0; i < where.count; ++i) {
+        if (SameProgramName(where.names[i], name)) {
+            CopyBounded(out, capacity, text, capacity);
+            return;
+        }
+    }
+    // The text as the user wrote it, and the name after a comma.
+    std::size_t end = std::strlen(text);
+    while (end > 0 && (IsNameBlank(text[end - 1]) || text[end - 1] == ',')) --end;
+    const char* quote = std::strchr(name, ',') != nullptr ? "\"" : "";
+    std::snprintf(out, capacity, "%.*s%s%s%s%s", static_cast<int>(end), text, end ? ", " : "", quote, name, quote);
+}
+
+const char* WhereRefusal(int choice, const char* argumentText, int whereKind, const char* namesText,
+                         char* buffer, std::size_t capacity) {
+    CombinationWhere where;
+    WhereNamesResult read = ParseWhereNames(namesText, whereKind, &where);
+    if (where.kind == ActsEverywhere) return nullptr;
+    if (read == WhereTooManyNames) {
+        std::snprintf(buffer, capacity, "A key or key combination can name at most %d programs.", MaxWherePrograms);
+        return buffer;
+    }
+    if (read == WhereNameTooLong) {
+        std::snprintf(buffer, capacity, "A program's file name has at most %d characters.", ProgramNameSize - 1);
+        return buffer;
+    }
+    if (where.count == 0) {
+        std::snprintf(buffer, capacity,
+                      "Name the programs by the file names of their executables, separated by commas, for "
+                      "example notepad.exe, code.exe.");
+        return buffer;
+    }
+    for (int i = 0; i < where.count; ++i) {
+        if (!CanBeFileName(where.names[i])) {
+            std::snprintf(buffer, capacity,
+                          "\"%s\" cannot be the file name of a program: a file name has none of \\ / : * ? \" "
+                          "< > |, does not end with a blank or a dot, and is no device name such as CON.",
+                          where.names[i]);
+            return buffer;
+        }
+    }
+    // The text as Finish would store it, beside the room the names take.
+    CombinationRecord stored;
+    CombinationEdit scratch = {&stored, false, {}};
+    FinishChoice(&scratch, choice, argumentText, false, false, false);
+    int length = ActionBytesUsed(&stored, PayloadSize) - 1;
+    int room = TextRoomFor(&where);
+    if (length <= room) return nullptr;
+    std::snprintf(buffer, capacity,
+                  "With these programs the text can have at most %d characters; it has %d. Shorten the text, or "
+                  "name fewer programs.",
+                  room, length);
+    return buffer;
 }
 
 const char* QuickHelpText(int controlId) {

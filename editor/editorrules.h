@@ -8,6 +8,7 @@
 
 #include "editor.h"
 #include "mappingfile.h"
+#include "programwhere.h"
 
 const int KeyListEntrySize = 300;
 const int PayloadTextMax = PayloadSize - 1; // 2999 characters and the terminator
@@ -69,6 +70,8 @@ struct ActionChooserOpening {
     bool withShift;
     int textControl;    // 1012, 1013 or 1014 gets `text`; 0: none
     char text[PayloadSize];
+    int whereRadio;     // IDC_WHERE_EVERYWHERE, _ONLY_IN or _NOT_IN
+    char whereNames[MaxWherePrograms * (ProgramNameSize + 4)];
 };
 void PrepareActionChooser(const CombinationEdit* edit, ActionChooserOpening* view);
 
@@ -86,10 +89,38 @@ extern const char* const UrlRefusalCaption;
 int FoldTargetCode(int code);
 // Writes a ChangeKey payload: target, ctrl, alt, shift, 0.
 void ApplyTargetRule(const char* entry, bool ctrl, bool alt, bool shift, char* payload);
-// Finish: stores the choice (its low byte) and its argument in the record;
-// the combination has an action from then on.
+// Finish: stores the choice (its low byte), its argument and where it acts
+// (null: everywhere) in the record; the combination has an action from then
+// on. A text is cut to what leaves room for the where.
 void FinishChoice(CombinationEdit* edit, int choice, const char* argumentText, bool ctrl, bool alt,
-                  bool shift);
+                  bool shift, const CombinationWhere* where = nullptr);
+
+// Where the combination acts ---------------------------------------------
+
+// WhereKind of a radio button, -1 for any other control.
+int WhereOfRadio(int controlId);
+// The names box, the list of open programs and its "..." are enabled
+// exactly when the combination acts not everywhere.
+const int WhereControlCount = 3;
+extern const int WhereControls[WhereControlCount];
+bool WhereEnablesControls(int whereKind);
+// The names box's text: names separated by commas, one with a comma of its
+// own in double quotes; blanks around a name are no part of it, and empty
+// names are skipped. On a failure `where` holds the names before it.
+enum WhereNamesResult { WhereNamesRead, WhereTooManyNames, WhereNameTooLong };
+WhereNamesResult ParseWhereNames(const char* text, int whereKind, CombinationWhere* where);
+// The names of `where` as the names box shows them ("a.exe, b.exe").
+void FormatWhereNames(const CombinationWhere* where, char* out, std::size_t capacity);
+// The names box's text with `name` added at its end, unless it names it
+// already; cut to `capacity`.
+void AddWhereProgram(const char* text, const char* name, char* out, std::size_t capacity);
+// Why Finish refuses the where of the names box for this choice and
+// argument (no names, too many, a name that cannot be a program's file
+// name, a text that leaves no room for them); null when it takes it. The
+// text is formed in `buffer`.
+const char* WhereRefusal(int choice, const char* argumentText, int whereKind, const char* namesText,
+                         char* buffer, std::size_t capacity);
+extern const char* const WhereRefusalCaption;
 
 extern const char* const DefaultHelpText;
 // The Quick Help text of a control; the default text for any other id.

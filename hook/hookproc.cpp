@@ -6,6 +6,8 @@
 #include "keystate.h"
 #include "launcher.h"
 #include "platform.h"
+#include "foreground.h"
+#include "programview.h"
 #include "quillhook.h"
 #include "systemkeys.h"
 #include "typingqueue.h"
@@ -17,7 +19,7 @@ std::atomic<DWORD> HookCallCount;
 void ClearHookState()
 {
     std::memset(&Hook, 0, sizeof Hook);
-    BuildMatchIndex(&Hook.index, &Hook.table);
+    IndexCombinationTable();
 }
 
 void ClearLiveKeys()
@@ -28,11 +30,19 @@ void ClearLiveKeys()
     std::memset(&Hook.toggled, 0, sizeof Hook.toggled);
 }
 
-void IndexCombinationTable() { BuildMatchIndex(&Hook.index, &Hook.table); }
+void IndexCombinationTable()
+{
+    BuildMatchIndex(&Hook.index, &Hook.table);
+    BuildViews(&Hook.table, Foreground.program);
+}
 
 namespace {
 void SetLive(int code, BYTE value)
 {
+    // Unchanged entries are not written: a read of the whole state right
+    // after a narrow write waits for the write (every event reads it).
+    if (Hook.live[code] == value)
+        return;
     Hook.live[code] = value;
     if (value)
         MaskSet(Hook.liveMask, code);
@@ -48,30 +58,28 @@ void DeriveGenericModifiers()
     SetLive(0x12, Hook.live[0xA4] | Hook.live[0xA5]);
 }
 
+// A target's Ctrl, Alt and Shift flags and the keys that stand for them.
+const struct {
+    int flag;
+    int vk;
+} TargetModifiers[] = {{CtrlByte, 0x11}, {AltByte, 0xA4}, {ShiftByte, 0xA0}};
+
 void PressTarget(KeyBatch* out, const CombinationRecord& record)
 {
-    const char* p = record.payload;
-    if (p[CtrlByte])
-        SendPress(out, 0x11, SentForRule);
-    if (p[AltByte])
-        SendPress(out, 0xA4, SentForRule);
-    if (p[ShiftByte])
-        SendPress(out, 0xA0, SentForRule);
-    SendPress(out, static_cast<BYTE>(p[TargetByte]), SentForRule);
+    for (const auto& m : TargetModifiers)
+        if (record.payload[m.flag])
+            SendPress(out, m.vk, SentForRule);
+    SendPress(out, static_cast<BYTE>(record.payload[TargetByte]), SentForRule);
 }
 
 // Once the target is up, what the user still holds of the modifiers is down
 // towards the system again: Ctrl+J changed into Down, then C, gives Ctrl+C.
 void ReleaseTarget(KeyBatch* out, const CombinationRecord& record)
 {
-    const char* p = record.payload;
-    SendRelease(out, static_cast<BYTE>(p[TargetByte]), SentForRule);
-    if (p[CtrlByte])
-        SendRelease(out, 0x11, SentForRule);
-    if (p[AltByte])
-        SendRelease(out, 0xA4, SentForRule);
-    if (p[ShiftByte])
-        SendRelease(out, 0xA0, SentForRule);
+    SendRelease(out, static_cast<BYTE>(record.payload[TargetByte]), SentForRule);
+    for (const auto& m : TargetModifiers)
+        if (record.payload[m.flag])
+            SendRelease(out, m.vk, SentForRule);
     PressHeldModifiersAgain(out);
 }
 
@@ -124,22 +132,29 @@ void PerformAction(KeyBatch* out, const CombinationRecord& record, bool down)
     }
 }
 
-int FirstPassHit(const KeyMask& live, int vk)
+// `exact` receives the slot of exactly the held keys, for the second pass.
+int FirstPassHit(const MatchIndex* index, const KeyMask& live, int vk, const MatchSlot** exactOut)
 {
-    int hit = Hook.index.firstBlock[vk];
-    if (Hook.index.firstSingleChange[vk] < hit)
-        hit = Hook.index.firstSingleChange[vk];
+    int hit = index->firstBlock[vk];
+    if (index->firstSingleChange[vk] < hit)
+        hit = index->firstSingleChange[vk];
     // Whole ChangeKey combinations hit only for an event on one of their own
     // keys: the release of another key goes on like any other event.
-    const MatchSlot* exact = FindExact(&Hook.index, live);
+    const MatchSlot* exact = FindExact(index, live);
+    *exactOut = exact;
     if (exact && exact->firstChangeKey < hit && Hook.table.records[exact->firstChangeKey].keys[vk])
         hit = exact->firstChangeKey;
     return hit;
 }
 
-int SecondPassHit(const KeyMask& live)
+int SecondPassHit(const MatchIndex* index, const KeyMask& live, int vk, const MatchSlot* exact)
 {
-    const MatchSlot* exact = FindExact(&Hook.index, live);
+    // A press is in the held keys already: the first pass looked them up.
+    if (!MaskHas(live, vk)) {
+        KeyMask withKey = live;
+        MaskSet(withKey, vk);
+        exact = FindExact(index, withKey);
+    }
     return exact ? exact->firstAny : NoRecord;
 }
 
@@ -275,8 +290,12 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
         return OsCallNextHook(code, wParam, lParam);
     }
 
-    const RealEvent real = {code, wParam, lParam, vk, down, down && Hook.live[vk] == KeyDown,
-                            Hook.loneMenuKeys};
+    const bool wasHeld = Hook.live[vk] == KeyDown;
+    const RealEvent real = {code, wParam, lParam, vk, down, down && wasHeld, Hook.loneMenuKeys};
+    // With wheres, the combinations of the program in front when the key went down.
+    if (Views.ids.anyWhere && down && !wasHeld)
+        FollowForegroundForPress();
+    const MatchIndex* index = Views.ids.anyWhere ? ViewOfEvent(vk, down, wasHeld) : &Hook.index;
     if (down)
         ForgetLostReleases(vk);
     else
@@ -298,8 +317,8 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
         return Decide(&out, true, real);
     }
 
-    KeyMask live = Hook.liveMask;
-    int first = FirstPassHit(live, vk);
+    const MatchSlot* exact = nullptr;
+    int first = FirstPassHit(index, Hook.liveMask, vk, &exact);
     if (first != NoRecord) {
         const CombinationRecord& record = Hook.table.records[first];
         if (record.action == ChangeKey)
@@ -309,8 +328,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
 
     // The released key counts as held for whole combinations; generic entries
     // are not recomputed, so a released side modifier misses here.
-    MaskSet(live, vk);
-    int second = SecondPassHit(live);
+    int second = SecondPassHit(index, Hook.liveMask, vk, exact);
     if (second != NoRecord) {
         const CombinationRecord& record = Hook.table.records[second];
         if (down)

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "foreground.h"
 #include "hookproc.h"
 #include "keynames.h"
 #include "launcher.h"
@@ -18,15 +19,7 @@ struct LibraryReports {
 };
 LibraryReports Reports;
 
-void Warn(const char* text)
-{
-    // One box at a time: a burst of reloads while one is open shows no more.
-    if (Reports.boxOpen)
-        return;
-    Reports.boxOpen = true;
-    OsMessageBox(nullptr, text, "WARNING", MB_ICONWARNING | MB_OK);
-    Reports.boxOpen = false;
-}
+void Warn(const char* text) { WarnOnce(&Reports.boxOpen, text); }
 } // namespace
 
 void LoadLibraryTable()
@@ -61,6 +54,9 @@ void LibraryStartup()
     InitKeyNames();
     Reports = LibraryReports();
     LoadLibraryTable();
+    // On the thread that runs the hook, so that the program in front and
+    // the key events are followed in one order.
+    WatchForeground();
 }
 
 extern "C" {
@@ -98,5 +94,13 @@ void ForceReloadKeysFromDisk() { LoadLibraryTable(); }
 
 DWORD GetHookCallCount() { return HookCallCount.load(std::memory_order_relaxed); }
 
-void InitializeHookLibrary() { LibraryStartup(); }
+void InitializeHookLibrary()
+{
+    // A second call would start the typer's thread again under a running one.
+    static bool started = false;
+    if (started)
+        return;
+    started = true;
+    LibraryStartup();
+}
 }

@@ -6,10 +6,14 @@
 
 KeyMask MaskOfKeys(const BYTE* keys)
 {
+    // Eight entries at a time: each entry's KeyDown bit gathered into a byte.
     KeyMask mask = {{0, 0, 0, 0}};
-    for (int code = 0; code < KeyCount; ++code)
-        if (keys[code] & KeyDown)
-            MaskSet(mask, code);
+    for (int code = 0; code < KeyCount; code += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, keys + code, sizeof word);
+        std::uint64_t bits = ((word & 0x8080808080808080ull) * 0x0002040810204081ull) >> 56;
+        mask.words[code >> 6] |= bits << (code & 63);
+    }
     return mask;
 }
 
@@ -43,7 +47,7 @@ MatchSlot* SlotFor(MatchIndex* index, const KeyMask& keys)
 }
 } // namespace
 
-void BuildMatchIndex(MatchIndex* index, CombinationTable* table)
+void BuildMatchIndex(MatchIndex* index, CombinationTable* table, const bool* acts)
 {
     for (int code = 0; code < KeyCount; ++code) {
         index->firstBlock[code] = NoRecord;
@@ -60,20 +64,28 @@ void BuildMatchIndex(MatchIndex* index, CombinationTable* table)
     for (int i = count - 1; i >= 0; --i) {
         CombinationRecord& record = table->records[i];
         FoldModifiers(record.keys);
+        if (acts && !acts[i])
+            continue;
         short at = static_cast<short>(i);
-        MatchSlot* slot = SlotFor(index, MaskOfKeys(record.keys));
+        const KeyMask keys = MaskOfKeys(record.keys); // folded: each entry 0 or KeyDown
+        MatchSlot* slot = SlotFor(index, keys);
         slot->firstAny = at;
         if (record.action == ChangeKey)
             slot->firstChangeKey = at;
-        bool single = record.action == ChangeKey && IsSingleKey(record.keys);
-        for (int code = 0; code < KeyCount; ++code) {
-            if (!record.keys[code])
-                continue;
-            if (record.action == BlockKey)
-                index->firstBlock[code] = at;
-            if (single)
-                index->firstSingleChange[code] = at;
-        }
+        if (record.action != BlockKey && record.action != ChangeKey)
+            continue;
+        // A single key leaves the generic Shift, Ctrl and Alt aside.
+        const std::uint64_t lowWord = keys.words[0] & ~(std::uint64_t(7) << 0x10);
+        int others = 0;
+        for (int w = 0; w < 4 && others < 2; ++w)
+            for (std::uint64_t bits = w ? keys.words[w] : lowWord; bits && others < 2; bits &= bits - 1)
+                ++others;
+        if (record.action == ChangeKey && others != 1)
+            continue;
+        short* first = record.action == BlockKey ? index->firstBlock : index->firstSingleChange;
+        for (int w = 0; w < 4; ++w)
+            for (std::uint64_t bits = keys.words[w]; bits; bits &= bits - 1)
+                first[w * 64 + LowestBit(bits)] = at;
     }
 }
 

@@ -64,8 +64,8 @@ struct MatchIndex {
 KeyMask MaskOfKeys(const BYTE* keys);
 
 // Folds the first `count` records in place (the form the file stores) and
-// rebuilds the index over them.
-void BuildMatchIndex(MatchIndex* index, CombinationTable* table);
+// rebuilds the index over them; with `acts`, over those whose entry is true.
+void BuildMatchIndex(MatchIndex* index, CombinationTable* table, const bool* acts = nullptr);
 
 // The slot for `keys`, or null when no record has exactly these keys.
 const MatchSlot* FindExact(const MatchIndex* index, const KeyMask& keys);

@@ -26,7 +26,7 @@ DWORD GetHookCallCount();
 // The library's start-up: typer and launcher threads, key tables, names, and
 // the table from the mapping file (with its warnings). The program calls it
 // once, right after it has bound the exports: none of this may run under the
-// loader lock.
+// loader lock. A second call does nothing.
 void InitializeHookLibrary();
 }
 

@@ -92,3 +92,12 @@ MappingLoadResult LoadMappingFile(CombinationTable* table, CombinationRowProc on
     GetMappingFilePath(path);
     return ReadMappingFileAt(path, table, onRow, false, nullptr);
 }
+
+void WarnOnce(bool* boxOpen, const char* text)
+{
+    if (*boxOpen)
+        return;
+    *boxOpen = true;
+    OsMessageBox(nullptr, text, "WARNING", MB_ICONWARNING | MB_OK);
+    *boxOpen = false;
+}

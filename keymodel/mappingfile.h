@@ -82,3 +82,6 @@ extern const char* const CorruptFileText;
 extern const char* const UnreadableFileText;
 extern const char* const TooManyRecordsText;
 extern const char* const WriteFailedText;
+// Shows one of them, unless one is open already (`boxOpen`): a box lets
+// other messages run, a reload among them, and a burst shows one box.
+void WarnOnce(bool* boxOpen, const char* text);

@@ -132,3 +132,23 @@ bool OsCloseFile(std::FILE* file);
 // write-protected file is neither moved nor replaced.
 bool OsReplaceFile(const char* from, const char* to);
 bool OsDeleteFile(const char* path);
+
+// Programs and the foreground window (on the thread that runs the hook).
+enum ProgramLookup {
+    ProgramFound,
+    ProgramUnknown,  // no window, no access, or a name outside the code page
+    ProgramHostOnly, // a packaged app's frame whose app is not in it yet: the host's name
+};
+// The file name of the executable of the window's process ("notepad.exe"),
+// in the ANSI code page; for the frame of a packaged app, the app's own.
+ProgramLookup OsProgramOfWindow(HWND window, char* name, std::size_t capacity);
+HWND OsForegroundWindow();
+// Calls `changed` on this thread, while it takes messages, whenever a window
+// comes to the foreground. The first call installs the watch; false when it
+// cannot be installed.
+bool OsWatchForeground(void (*changed)());
+// Calls `proc` once on this thread, while it takes messages, `milliseconds`
+// from now; a later request replaces an earlier one.
+void OsCallLater(DWORD milliseconds, void (*proc)());
+// The name as file names compare: capitals and small letters alike.
+void OsFoldProgramName(const char* name, char* out, std::size_t capacity);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "keynames.h"
+#include "programwhere.h"
 
 namespace {
 
@@ -64,22 +65,31 @@ void FormatFunctionText(const CombinationRecord* record, char* out, std::size_t 
         return;
     const char* label = ActionLabel(record->action);
     const char* payload = record->payload;
+    CombinationWhere where;
+    ReadWhere(record, &where);
+    char suffix[RowTextSize];
+    FormatWhereSuffix(&where, suffix, sizeof suffix);
     switch (record->action) {
     case DisableCombination:
     case BlockKey:
-        std::snprintf(out, capacity, "%s %s", label, "");
+        std::snprintf(out, capacity, "%s %s%s", label, "", suffix);
         return;
     case ChangeKey: {
         const BYTE* bytes = reinterpret_cast<const BYTE*>(payload);
         const char* target =
             DescribeTargetKey(bytes[TargetByte], bytes[AltByte], bytes[CtrlByte], bytes[ShiftByte]);
-        std::snprintf(out, capacity, "%s %s", label, target);
+        std::snprintf(out, capacity, "%s %s%s", label, target, suffix);
         return;
     }
     default: {
         // A damaged record may carry no terminator: never read past the field.
-        int length = static_cast<int>(PayloadTextLength(payload));
-        std::snprintf(out, capacity, "%s %.*s", label, length, payload);
+        // The where is the row's end even when a long text has to be cut for it.
+        std::size_t room = capacity - 1;
+        std::size_t around = std::strlen(label) + 1 + std::strlen(suffix);
+        std::size_t length = PayloadTextLength(payload);
+        if (where.kind != ActsEverywhere && room > around && length > room - around)
+            length = room - around;
+        std::snprintf(out, capacity, "%s %.*s%s", label, static_cast<int>(length), payload, suffix);
         return;
     }
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "keystate.h"
+#include "programwhere.h"
 #include "webaddress.h"
 
 const char* const NotWebAddressText =
@@ -53,12 +54,44 @@ void FoldedKeys(const CombinationRecord* record, BYTE* keys)
     FoldModifiers(keys);
 }
 
-// The record that always acts before record j on j's keys, or -1.
+// The records with j's keys that act before it, with their wheres.
+struct Rivals {
+    int count;
+    int index[MaxCombinations];
+    CombinationWhere where[MaxCombinations];
+    int winners;
+    int winner[MaxCombinations];
+};
+Rivals Rival;
+
+// The first rival acting in `program` wherever `mine` acts there; false when
+// `mine` is the first there.
+bool Outdone(const CombinationWhere* mine, const char* program)
+{
+    if (!WhereHolds(mine, program))
+        return true;
+    for (int k = 0; k < Rival.count; ++k) {
+        if (!WhereHolds(&Rival.where[k], program))
+            continue;
+        int i = 0;
+        while (i < Rival.winners && Rival.winner[i] != Rival.index[k])
+            ++i;
+        if (i == Rival.winners)
+            Rival.winner[Rival.winners++] = Rival.index[k];
+        return true;
+    }
+    return false;
+}
+
+// The records that, between them, act before record j on j's keys in every
+// program where j acts (in Rival.winner); their number, 0 when j acts somewhere.
+// Only the programs that the wheres name can differ, and any other ("").
 int Shadowing(const CombinationTable* table, int j)
 {
     const CombinationRecord* mine = &table->records[j];
     BYTE keys[KeyCount];
     FoldedKeys(mine, keys);
+    Rival.count = Rival.winners = 0;
     for (int i = 0; i < table->count; ++i) {
         const CombinationRecord* other = &table->records[i];
         if (i == j || PassOf(other->action) > PassOf(mine->action))
@@ -67,10 +100,63 @@ int Shadowing(const CombinationTable* table, int j)
             continue;
         BYTE otherKeys[KeyCount];
         FoldedKeys(other, otherKeys);
-        if (std::memcmp(keys, otherKeys, KeyCount) == 0)
-            return i;
+        if (std::memcmp(keys, otherKeys, KeyCount) != 0)
+            continue;
+        Rival.index[Rival.count] = i;
+        ReadWhere(other, &Rival.where[Rival.count++]);
     }
-    return -1;
+    CombinationWhere where;
+    ReadWhere(mine, &where);
+    if (!Outdone(&where, ""))
+        return 0;
+    for (int n = 0; n < where.count; ++n)
+        if (!Outdone(&where, where.names[n]))
+            return 0;
+    for (int k = 0; k < Rival.count; ++k)
+        for (int n = 0; n < Rival.where[k].count; ++n)
+            if (!Outdone(&where, Rival.where[k].names[n]))
+                return 0;
+    return Rival.winners;
+}
+
+// A name as a finding can show it: control characters as \xHH.
+void Visible(const char* name, char* out, std::size_t capacity)
+{
+    std::size_t used = 0;
+    out[0] = 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p && used + 5 < capacity; ++p)
+        used += static_cast<std::size_t>(
+            std::snprintf(out + used, capacity - used, *p < 0x20 ? "\\x%02X" : "%c", *p));
+}
+
+// The names of its where that cannot be the foreground program; true when
+// the where can then never hold.
+bool CheckWhere(const CombinationRecord* record, int number, Reporter* r)
+{
+    CombinationWhere where;
+    ReadWhere(record, &where);
+    int never = 0;
+    char text[4 * ProgramNameSize + 160];
+    for (int i = 0; i < where.count; ++i) {
+        const char* fault = !CanBeFileName(where.names[i])
+                                ? "cannot be a file name (no control character, \\ / : * ? \" < > |, device name, "
+                                  "or blank or dot at its end)"
+                            : SameProgramName(where.names[i], PackagedAppHost)
+                                ? "only hosts the windows of packaged apps, for which the app's own executable counts"
+                                : nullptr;
+        if (!fault)
+            continue;
+        char name[4 * ProgramNameSize];
+        Visible(where.names[i], name, sizeof name);
+        std::snprintf(text, sizeof text, "program \"%s\" %s", name, fault);
+        Report(r, number, text);
+        ++never;
+    }
+    if (where.kind == ActsOnlyIn && never == where.count) {
+        Report(r, number, "can never act: none of the programs it acts in can be in the foreground");
+        return true;
+    }
+    return false;
 }
 
 void CheckRecord(const CombinationTable* table, int index, Reporter* r)
@@ -101,10 +187,20 @@ void CheckRecord(const CombinationTable* table, int index, Reporter* r)
             Report(r, number, text);
         }
     }
-    int winner = hasKey ? Shadowing(table, index) : -1;
-    if (winner >= 0) {
+    if (CheckWhere(record, number, r))
+        return;
+    int winners = hasKey ? Shadowing(table, index) : 0;
+    if (winners == 1) {
         std::snprintf(text, sizeof text, "can never act: record %d has the same keys and always acts first",
-                      winner + 1);
+                      Rival.winner[0] + 1);
+        Report(r, number, text);
+    } else if (winners > 1) {
+        std::size_t used = static_cast<std::size_t>(std::snprintf(text, sizeof text, "can never act: records"));
+        for (int i = 0; i < winners && used < sizeof text; ++i)
+            used += static_cast<std::size_t>(std::snprintf(text + used, sizeof text - used, "%s %d", i ? "," : "",
+                                                           Rival.winner[i] + 1));
+        if (used < sizeof text)
+            std::snprintf(text + used, sizeof text - used, " have the same keys and act first wherever it acts");
         Report(r, number, text);
     }
 }

@@ -5,6 +5,7 @@
 
 #include "keynames.h"
 #include "keystate.h"
+#include "programwhere.h"
 
 namespace {
 
@@ -133,6 +134,33 @@ void PutQuoted(Writer* w, const char* text, std::size_t n)
     Put(w, "\"");
 }
 
+// A name goes bare when it reads back as itself: printable ASCII without
+// blanks, commas, quotes or backslashes; else quoted like a text.
+void PutProgramName(Writer* w, const char* name)
+{
+    std::size_t n = std::strlen(name);
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c <= 0x20 || c >= 0x7F || c == ',' || c == '"' || c == '\\') {
+            PutQuoted(w, name, n);
+            return;
+        }
+    }
+    Put(w, name, n);
+}
+
+void PutWhere(Writer* w, const CombinationWhere* where)
+{
+    if (where->kind == ActsEverywhere)
+        return;
+    Put(w, where->kind == ActsOnlyIn ? " in " : " not-in ");
+    for (int i = 0; i < where->count; ++i) {
+        if (i)
+            Put(w, ",");
+        PutProgramName(w, where->names[i]);
+    }
+}
+
 unsigned PutKeys(Writer* w, const BYTE* keys)
 {
     unsigned losses = 0;
@@ -242,8 +270,9 @@ int HexValue(char c)
     return -1;
 }
 
-// A quoted text into the payload; *p moves past the closing quote.
-bool ParseQuoted(const char** cursor, char* payload, LineProblem* problem)
+// A quoted text of at most `most` bytes into `payload`; *cursor moves past
+// the closing quote.
+bool ParseQuoted(const char** cursor, char* payload, LineProblem* problem, std::size_t most = TextMax)
 {
     const char* start = *cursor;
     const char* p = start;
@@ -277,8 +306,10 @@ bool ParseQuoted(const char** cursor, char* payload, LineProblem* problem)
             default: return Fail(problem, "unknown escape (use \\r \\n \\t \\\\ \\\" \\xHH)", escape, 2);
             }
         }
-        if (n == static_cast<std::size_t>(TextMax))
-            return Fail(problem, "text longer than 2999 bytes", start, std::strlen(start));
+        if (n == most)
+            return Fail(problem, most == static_cast<std::size_t>(TextMax) ? "text longer than 2999 bytes"
+                                                                             : "program name longer than 255 bytes",
+                        start, std::strlen(start));
         payload[n++] = c;
     }
     payload[n] = 0;
@@ -330,6 +361,54 @@ int ParseActionWord(const char* p, std::size_t n)
     return -1;
 }
 
+// "in NAMES" or "not-in NAMES" at *cursor, names separated by commas; the
+// cursor moves past them. Nothing there: everywhere.
+bool ParseWhere(const char** cursor, const char* end, CombinationWhere* where, LineProblem* problem)
+{
+    ClearWhere(where);
+    const char* word = *cursor;
+    const char* wordEnd = TokenEnd(word);
+    if (wordEnd > end)
+        wordEnd = end;
+    std::size_t n = static_cast<std::size_t>(wordEnd - word);
+    if (SameText(word, n, "in"))
+        where->kind = ActsOnlyIn;
+    else if (SameText(word, n, "not-in"))
+        where->kind = ActsNotIn;
+    else
+        return true;
+    const char* p = SkipBlanks(wordEnd);
+    for (;;) {
+        if (p >= end)
+            return Fail(problem, "expected a program name (notepad.exe)", word, static_cast<std::size_t>(end - word));
+        if (where->count == MaxWherePrograms)
+            return Fail(problem, "more than 8 programs", p, static_cast<std::size_t>(end - p));
+        char* name = where->names[where->count];
+        const char* start = p;
+        if (*p == '"') {
+            if (!ParseQuoted(&p, name, problem, ProgramNameSize - 1))
+                return false;
+        } else {
+            while (p < end && *p != ',' && !IsBlank(*p))
+                ++p;
+            std::size_t length = static_cast<std::size_t>(p - start);
+            if (length >= static_cast<std::size_t>(ProgramNameSize))
+                return Fail(problem, "program name longer than 255 bytes", start, length);
+            std::memcpy(name, start, length);
+            name[length] = 0;
+        }
+        if (name[0] == 0)
+            return Fail(problem, "empty program name", start, 1);
+        ++where->count;
+        p = SkipBlanks(p);
+        if (p >= end || *p != ',')
+            break;
+        p = SkipBlanks(p + 1);
+    }
+    *cursor = p;
+    return true;
+}
+
 } // namespace
 
 const char* LineLossText(unsigned lossBit)
@@ -363,9 +442,13 @@ unsigned FormatCombinationLine(const CombinationRecord* record, char* out, std::
 
     const char* payload = record->payload;
     BYTE action = record->action;
+    // The where, when there is one, ends the payload: the tail is what lies before it.
+    CombinationWhere where;
+    ReadWhere(record, &where);
+    const std::size_t tailEnd = static_cast<std::size_t>(WhereStart(record));
     if (action == DisableCombination || action == BlockKey) {
         Put(&w, ActionWords[action]);
-        if (!AllZero(payload, PayloadSize))
+        if (!AllZero(payload, tailEnd))
             losses |= LostPayloadTail;
     } else if (action == ChangeKey) {
         Put(&w, "change ");
@@ -379,7 +462,7 @@ unsigned FormatCombinationLine(const CombinationRecord* record, char* out, std::
             if (value != 0 && value != 1)
                 losses |= LostModifierBytes;
         }
-        if (!AllZero(payload + 4, PayloadSize - 4))
+        if (!AllZero(payload + 4, tailEnd - 4))
             losses |= LostPayloadTail;
     } else {
         if (action < KnownActions) {
@@ -394,11 +477,12 @@ unsigned FormatCombinationLine(const CombinationRecord* record, char* out, std::
         if (n == static_cast<std::size_t>(PayloadSize)) {
             losses |= LostUnterminated;
             n = TextMax;
-        } else if (!AllZero(payload + n, static_cast<std::size_t>(PayloadSize) - n)) {
+        } else if (!AllZero(payload + n, tailEnd - n)) {
             losses |= LostPayloadTail;
         }
         PutQuoted(&w, payload, n);
     }
+    PutWhere(&w, &where);
     return losses;
 }
 
@@ -458,6 +542,16 @@ LineKind ParseCombinationLine(const char* line, CombinationRecord* record, LineP
             return LineError;
     }
     rest = SkipBlanks(rest);
+    CombinationWhere where;
+    if (!ParseWhere(&rest, end, &where, problem))
+        return LineError;
+    if (!WriteWhere(record, &where)) {
+        char message[sizeof problem->message];
+        std::snprintf(message, sizeof message, "text too long beside these programs: at most %d bytes with them",
+                      TextRoomFor(&where));
+        Fail(problem, message, argument, static_cast<std::size_t>(end - argument));
+        return LineError;
+    }
     if (rest < end) {
         Fail(problem, "unexpected text after the action", rest, static_cast<std::size_t>(end - rest));
         return LineError;

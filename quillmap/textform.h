@@ -5,8 +5,10 @@
 // with a name that two codes share; ACTION is disable, block, text, launch,
 // url, change or action=<6-255>; a text argument is quoted with the escapes
 // \r \n \t \\ \" \xHH; the argument of change is the target key followed by
-// any of +Ctrl, +Alt, +Shift. '#' followed by anything but a digit starts a
-// comment line.
+// any of +Ctrl, +Alt, +Shift. After the argument, "in NAMES" or "not-in
+// NAMES" says where the combination acts: program file names separated by
+// commas, each bare or quoted like a text. '#' followed by anything but a
+// digit starts a comment line.
 #pragma once
 
 #include <cstddef>

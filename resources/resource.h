@@ -62,6 +62,13 @@
 #define IDC_WITH_CTRL 1039
 #define IDC_WITH_ALT 1040
 #define IDC_WITH_SHIFT 1041
+// Where the combination acts.
+#define IDC_WHERE_EVERYWHERE 1042
+#define IDC_WHERE_ONLY_IN 1043
+#define IDC_WHERE_NOT_IN 1044
+#define IDC_WHERE_NAMES 1045
+#define IDC_WHERE_OPEN_PROGRAMS 1046
+#define IDC_WHERE_BROWSE 1047
 
 // Tray.
 #define TRAY_ICON_ID 110

@@ -336,7 +336,7 @@ LRESULT OsCallNextHook(int code, WPARAM wParam, LPARAM lParam)
     // was sent, or is another program's. Kept also while not recording: the
     // hook asks for the system's key state.
     const KBDLLHOOKSTRUCT* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    if (code != HC_ACTION || !event || wParam < WM_KEYDOWN || wParam > WM_SYSKEYUP)
+    if (!Fake.followSystem || code != HC_ACTION || !event || wParam < WM_KEYDOWN || wParam > WM_SYSKEYUP)
         return Fake.nextHookResult;
     int vk = static_cast<int>(event->vkCode & 0xFF);
     bool up = (event->flags & LLKHF_UP) != 0;

@@ -76,6 +76,9 @@ struct FakePlatform {
 
     // Answers and knobs.
     bool recordKeys = true; // off in benchmarks: key events and pass-ons are not kept
+    // Off in benchmarks once set up: passed-on events leave the system's key
+    // state as it is, so that the figure is the hook's own.
+    bool followSystem = true;
     int messageBoxResult = IDOK;
     // Runs while a box is open, as the messages its loop delivers would.
     void (*duringMessageBox)() = nullptr;
@@ -114,6 +117,13 @@ struct FakePlatform {
     // that becomes the unit lead * 256 + trail.
     unsigned short ansiToUnicode[256];
     bool doubleByte = false;
+    // The program of the foreground window ("" for no window) and how it was found.
+    std::string foregroundProgram;
+    ProgramLookup foregroundLookup = ProgramFound;
+    int foregroundChanges = 0;
+    void (*foregroundWatch)() = nullptr; // as OsWatchForeground installed it
+    void (*later)() = nullptr;           // as OsCallLater asked for it
+    DWORD laterDelay = 0;
 };
 
 extern FakePlatform Fake;
@@ -124,6 +134,9 @@ std::vector<FakeKeyEvent> FakeKeyEventsSoFar();
 
 // Fresh recorder with the default layout and code page.
 void FakeReset();
+// Another window comes to the foreground: its program, then the watch is told
+// (unless `watchTold` is false: its news is still queued).
+void FakeForeground(const std::string& program, ProgramLookup lookup = ProgramFound, bool watchTold = true);
 // The US layout's VkKeyScanA for one character (-1 for none).
 short UsLayoutKeyScan(unsigned char character);
 // A real key event of the user's that the hook swallowed (a key-down): it

@@ -17,6 +17,7 @@
 #include "launcher.h"
 #include "library.h"
 #include "mappingfile.h"
+#include "programwhere.h"
 #include "quillhook.h"
 #include "recordtext.h"
 #include "textform.h"
@@ -58,12 +59,38 @@ void RoundTrip(const CombinationRecord* record)
 }
 
 // A first byte of 0xFE stands for one whole record: the rest of the input,
-// then zeros, so that records are cheap to come by; 0xFF for a file of 301
-// to 304 empty records, of which the first 300 are taken (what that takes
-// does not depend on the records, and long files are slow to run).
+// then zeros, so that records are cheap to come by; 0xFD for the same record
+// with a where: the second byte its kind and number of names, which follow,
+// each ending in a 0, before the record's bytes (a where that is found in
+// stored bytes must carry its check, which random bytes hardly do); 0xFF
+// for a file of 301 to 304 empty records, of which the first 300 are taken
+// (what that takes does not depend on the records, and long files are slow
+// to run).
 void WriteFile(const std::uint8_t* data, std::size_t size)
 {
     std::vector<char>& file = Fake.files[g_path];
+    if (size >= 2 && data[0] == 0xFD) {
+        CombinationWhere where;
+        ClearWhere(&where);
+        where.kind = static_cast<BYTE>(data[1] % 3);
+        std::size_t at = 2;
+        for (int n = where.kind ? 1 + (data[1] >> 2) % MaxWherePrograms : 0; n > 0 && at < size; --n) {
+            char name[ProgramNameSize] = {};
+            for (std::size_t i = 0; at < size && data[at] != 0; ++at)
+                if (i < sizeof name - 1)
+                    name[i++] = static_cast<char>(data[at]);
+            ++at;
+            if (name[0])
+                AddWhereName(&where, name);
+        }
+        CombinationRecord record;
+        std::memset(&record, 0, sizeof record);
+        if (at < size)
+            std::memcpy(&record, data + at, size - at < RecordSize ? size - at : RecordSize);
+        WriteWhere(&record, &where); // when it does not fit, the record stays as it is
+        file.assign(reinterpret_cast<const char*>(&record), reinterpret_cast<const char*>(&record) + RecordSize);
+        return;
+    }
     if (size < 2 || data[0] < 0xFE) {
         file.assign(data, data + size);
         return;
@@ -110,9 +137,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ForceReloadKeysFromDisk();
     ClearLiveKeys();
 
-    // Each of the first records' keys pressed and let go, in code order.
+    // Each of the first records' keys pressed and let go, in code order, in
+    // a program its where names (or another one); every other time another
+    // program comes to the front before the keys are let go.
     int records = Hook.table.count < 8 ? Hook.table.count : 8;
     for (int i = 0; i < records; ++i) {
+        CombinationWhere where;
+        ReadWhere(&Hook.table.records[i], &where);
+        FakeForeground(where.count && i % 3 != 2 ? where.names[i % where.count] : "other.exe");
         int pressed[6];
         int n = 0;
         for (int code = 0; code < 256 && n < 6; ++code)
@@ -120,6 +152,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 pressed[n++] = code;
         for (int k = 0; k < n; ++k)
             Press(pressed[k], false);
+        if (i % 2)
+            FakeForeground(where.count ? where.names[0] : "");
         for (int k = n - 1; k >= 0; --k)
             Press(pressed[k], true);
     }

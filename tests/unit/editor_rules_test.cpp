@@ -399,7 +399,8 @@ TEST_F(EditorRules, FinishStoresEachChoice)
 
 TEST_F(EditorRules, QuickHelpTexts)
 {
-    const int ids[] = {1, 2, 1008, 1009, 1010, 1011, 1012, 1013, 1014, 1015, 1027, 1028, 1029, 1039, 1040, 1041};
+    const int ids[] = {1,    2,    1008, 1009, 1010, 1011, 1012, 1013, 1014, 1015, 1027,
+                       1028, 1029, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1046, 1047};
     for (std::size_t i = 0; i < sizeof ids / sizeof ids[0]; ++i) {
         EXPECT_STRNE(QuickHelpText(ids[i]), DefaultHelpText) << ids[i];
         for (std::size_t j = 0; j < i; ++j)
@@ -421,4 +422,72 @@ TEST_F(EditorRules, QuickHelpTexts)
         EXPECT_NE(text.find("\n\n"), std::string::npos) << id;
         EXPECT_EQ(text.find('\r'), std::string::npos) << id;
     }
+}
+
+TEST_F(EditorRules, WhereNamesAreReadAndRefusedAsAUserWouldExpect)
+{
+    const std::string longText(2987, 't');
+    const struct {
+        int kind;
+        const char* names;
+        const char* argument; // of a text
+        const char* refusal;  // nullptr: taken
+        int count;
+    } table[] = {
+        {ActsEverywhere, "a:b", "x", nullptr, 0},
+        {ActsOnlyIn, " notepad.exe ,, Code.exe,", "x", nullptr, 2},
+        {ActsNotIn, "\"a,b.exe\", c d.exe", "x", nullptr, 2},
+        {ActsOnlyIn, " , ", "x", "Name the programs", 0},
+        {ActsOnlyIn, "a,b,c,d,e,f,g,h,i", "x", "at most 8 programs", 8},
+        {ActsNotIn, "x.exe, note:pad.exe", "x", "\"note:pad.exe\" cannot be the file name", 2},
+        {ActsOnlyIn, "con.txt", "x", "cannot be the file name", 1},
+        {ActsOnlyIn, "a.exe", longText.c_str(), "at most 2981 characters; it has 2987", 1},
+    };
+    for (const auto& row : table) {
+        CombinationWhere where;
+        ParseWhereNames(row.names, row.kind, &where);
+        EXPECT_EQ(where.count, row.count) << row.names;
+        char buffer[400];
+        const char* refusal = WhereRefusal(TypeText, row.argument, row.kind, row.names, buffer, sizeof buffer);
+        if (!row.refusal) {
+            EXPECT_EQ(refusal, nullptr) << row.names << ": " << refusal;
+            continue;
+        }
+        ASSERT_NE(refusal, nullptr) << row.names;
+        EXPECT_NE(std::strstr(refusal, row.refusal), nullptr) << refusal;
+    }
+    CombinationWhere where;
+    EXPECT_EQ(ParseWhereNames((std::string(256, 'n') + ",a").c_str(), ActsOnlyIn, &where), WhereNameTooLong);
+
+    char names[200];
+    AddWhereProgram("notepad.exe, ", "CODE.exe", names, sizeof names);
+    EXPECT_STREQ(names, "notepad.exe, CODE.exe");
+    AddWhereProgram(names, "Notepad.EXE", names, sizeof names);
+    EXPECT_STREQ(names, "notepad.exe, CODE.exe") << "a name is there once";
+    AddWhereProgram("", "a,b.exe", names, sizeof names);
+    EXPECT_STREQ(names, "\"a,b.exe\"");
+}
+
+TEST_F(EditorRules, FinishStoresTheWhereAndTheChooserShowsItAgain)
+{
+    static ActionChooserOpening view;
+    CombinationWhere where;
+    ParseWhereNames("\"a,b.exe\", game.exe", ActsNotIn, &where);
+    std::memset(PendingCombination.payload, 'p', sizeof PendingCombination.payload);
+    FinishChoice(&edit, TypeText, std::string(2999, 'L').c_str(), false, false, false, &where);
+    EXPECT_EQ(std::strlen(PendingCombination.payload), static_cast<std::size_t>(TextRoomFor(&where)))
+        << "the text is cut to leave room for the where";
+    PrepareActionChooser(&edit, &view);
+    EXPECT_EQ(view.whereRadio, IDC_WHERE_NOT_IN);
+    EXPECT_STREQ(view.whereNames, "\"a,b.exe\", game.exe");
+    EXPECT_EQ(std::strlen(view.text), static_cast<std::size_t>(TextRoomFor(&where)));
+    edit.isNew = true;
+    PrepareActionChooser(&edit, &view);
+    EXPECT_EQ(view.whereRadio, IDC_WHERE_EVERYWHERE) << "a new combination acts everywhere";
+    EXPECT_STREQ(view.whereNames, "");
+    // Finish with everywhere clears a where stored before.
+    FinishChoice(&edit, ChangeKey, "B  (code:66)", false, false, false, nullptr);
+    CombinationWhere back;
+    ReadWhere(&PendingCombination, &back);
+    EXPECT_EQ(back.kind, ActsEverywhere);
 }

@@ -14,6 +14,7 @@
 #include "launcher.h"
 #include "library.h"
 #include "mappingfile.h"
+#include "programwhere.h"
 #include "quillhook.h"
 #include "typer.h"
 #include "typingqueue.h"
@@ -39,6 +40,16 @@ inline CombinationRecord Change(std::initializer_list<int> keys, int target, boo
     r.payload[CtrlByte] = ctrl;
     r.payload[AltByte] = alt;
     r.payload[ShiftByte] = shift;
+    return r;
+}
+
+inline CombinationRecord Where(CombinationRecord r, BYTE kind, const char* program)
+{
+    CombinationWhere where;
+    ClearWhere(&where);
+    where.kind = kind;
+    AddWhereName(&where, program);
+    WriteWhere(&r, &where);
     return r;
 }
 

@@ -11,7 +11,8 @@ namespace {
 // One event and what must come of it. Events: "+65" press, "-65" release,
 // "+38x" with the extended flag, "+65i" injected, "+65@1" with hook code 1,
 // "+162g" the left Ctrl that comes with AltGr (scan code 0x21D); "~164": the
-// system lets the key go where the hook is not called. Decisions: "S"
+// system lets the key go where the hook is not called; "^x.exe": that
+// program comes to the front ("^^x.exe": the foreground watch not told yet). Decisions: "S"
 // swallowed, "P" passed on, "-" no event. `out`: synthesized keys, then
 // queued texts and launches.
 struct Step {
@@ -217,6 +218,12 @@ const std::vector<Sequence> Sequences = {
     {"Alt let go where the hook is not called: a later J is a plain J",
      {Record({164, 74}, TypeText, "x")},
      {{"+164", "P", ""}, {"~164", "-", ""}, {"+74", "P", ""}, {"-74", "P", ""}, {"-164", "P", ""}}},
+    {"only in x.exe: the program in front when a key goes down decides until it is let go",
+     {Where(Change({65}, 66), ActsOnlyIn, "X.exe"), Where(Record({67}, DisableCombination), ActsNotIn, "x.EXE")},
+     {{"^x.exe", "-", ""}, {"+65", "S", "+66"}, {"^y.exe", "-", ""}, {"+65", "S", "+66"}, {"-65", "S", "-66"},
+      {"+65", "P", ""}, {"^x.exe", "-", ""}, {"-65", "P", ""}, {"+67", "P", ""}, {"-67", "P", ""},
+      {"^y.exe", "-", ""}, {"+67", "S", ""}, {"^x.exe", "-", ""}, {"-67", "S", ""},
+      {"^", "-", ""}, {"+65", "P", ""}, {"-65", "P", ""}, {"^^x.exe", "-", ""}, {"+65", "S", "+66"}, {"-65", "S", "-66"}}},
     {"a change with no keys: the release of the last key passes on",
      {Change({}, 66)},
      {{"+65", "P", ""}, {"-65", "P", ""}}},
@@ -239,10 +246,13 @@ TEST_P(HookSequences, EventsInDecisionsAndKeysOut)
         bool held[256] = {};
         for (const Step& step : s.steps) {
             SCOPED_TRACE(step.event);
-            if (!std::strchr(step.event, 'i'))
+            if (!std::strchr(step.event, 'i') && step.event[0] != '^')
                 held[std::atoi(step.event + 1)] = step.event[0] == '+';
             std::size_t before = Fake.keyEvents.size();
-            if (step.event[0] == '~') {
+            if (step.event[0] == '^') {
+                bool told = step.event[1] != '^';
+                FakeForeground(step.event + (told ? 1 : 2), ProgramFound, told);
+            } else if (step.event[0] == '~') {
                 Fake.systemKeys[std::atoi(step.event + 1)] = 0;
             } else {
                 LRESULT result = FeedToken(step.event);

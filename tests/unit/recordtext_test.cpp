@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "keynames.h"
+#include "programwhere.h"
 #include "recordtext.h"
 
 namespace {
@@ -116,3 +117,80 @@ TEST_F(RowTexts, KeyTextIsTheCombinationText)
     EXPECT_STREQ(out, "A");
 }
 
+
+namespace {
+CombinationWhere Where(BYTE kind, std::initializer_list<const char*> names)
+{
+    CombinationWhere where;
+    ClearWhere(&where);
+    where.kind = kind;
+    for (const char* name : names)
+        AddWhereName(&where, name);
+    return where;
+}
+} // namespace
+
+TEST_F(RowTexts, AWhereReadsBackAndEndsTheFunctionText)
+{
+    const CombinationWhere notepad = Where(ActsOnlyIn, {"notepad.exe", "Code.exe"});
+    const CombinationWhere game = Where(ActsNotIn, {"game.exe"});
+    const struct {
+        CombinationRecord record;
+        const CombinationWhere* where;
+        const char* expected;
+    } cases[] = {
+        {Record(TypeText, "hi"), &notepad, "Type Text: hi (only in notepad.exe, Code.exe)"},
+        {ChangeKeyRecord(116, 1, 0, 0), &game, "Change Key To:  Ctrl + F5 (not in game.exe)"},
+        {Record(BlockKey), &game, "Completely BLOCK Key!  (not in game.exe)"},
+    };
+    for (const auto& c : cases) {
+        CombinationRecord record = c.record;
+        ASSERT_TRUE(WriteWhere(&record, c.where));
+        EXPECT_EQ(FunctionText(record), c.expected);
+        CombinationWhere back;
+        ReadWhere(&record, &back);
+        EXPECT_EQ(back.kind, c.where->kind);
+        ASSERT_EQ(back.count, c.where->count);
+        EXPECT_STREQ(back.names[back.count - 1], c.where->names[back.count - 1]);
+        // What an older reader sees is the action alone.
+        CombinationRecord plain = c.record;
+        EXPECT_EQ(std::memcmp(&plain, &record, 257 + static_cast<std::size_t>(WhereStart(&record))), 0);
+        CombinationWhere everywhere = Where(ActsEverywhere, {});
+        ASSERT_TRUE(WriteWhere(&record, &everywhere));
+        EXPECT_EQ(std::memcmp(&plain, &record, RecordSize), 0) << "clearing leaves the record as it was";
+    }
+    // A long text is cut before the where, never the where.
+    CombinationRecord text = Record(TypeText);
+    std::memset(text.payload, 't', TextRoomFor(&notepad));
+    ASSERT_TRUE(WriteWhere(&text, &notepad));
+    std::string row = FunctionText(text, 200);
+    EXPECT_EQ(row.substr(row.size() - 9), "Code.exe)") << row;
+    text.payload[TextRoomFor(&notepad)] = 't';
+    EXPECT_FALSE(WriteWhere(&text, &notepad)) << "a text one byte longer leaves no room";
+}
+
+TEST_F(RowTexts, NoRecordThatQuillonWroteBeforeReadsAsHavingAWhere)
+{
+    CombinationWhere where = Where(ActsOnlyIn, {"a.exe"});
+    CombinationRecord record = Record(TypeText, "x");
+    ASSERT_TRUE(WriteWhere(&record, &where));
+    const int start = WhereStart(&record);
+    ASSERT_LT(start, PayloadSize);
+    // Texts of every length up to the end, zeros after them, as the editor stored them.
+    for (int length = 0; length < PayloadSize; ++length) {
+        CombinationRecord old = Record(TypeText);
+        std::memset(old.payload, 'W', static_cast<std::size_t>(length));
+        ASSERT_EQ(WhereStart(&old), PayloadSize) << length;
+    }
+    // Leftovers of an older editor holding the very bytes of a where, but one
+    // byte off: the check refuses them.
+    for (int at = start; at < PayloadSize; ++at) {
+        CombinationRecord leftover = record;
+        leftover.payload[at] ^= 0x20;
+        EXPECT_EQ(WhereStart(&leftover), PayloadSize) << at;
+    }
+    // The names must lie behind the text's end.
+    CombinationRecord longText = record;
+    std::memset(longText.payload, 'x', static_cast<std::size_t>(start + 1));
+    EXPECT_EQ(WhereStart(&longText), PayloadSize);
+}

@@ -33,9 +33,12 @@ case_dialog_controls() {
     # A new combination: Disable chosen, Finish enabled, every argument disabled.
     q_checked_is "$Q_CHOOSER" 1008 1 && q_enabled_is "$Q_CHOOSER" 1 1 || { e2e_fail "not opened on Disable"; return; }
     local id
-    for id in 1012 1013 1014 1015 1028 1039 1040 1041; do
+    for id in 1012 1013 1014 1015 1028 1039 1040 1041 1045 1046 1047; do
         q_enabled_is "$Q_CHOOSER" $id 0 || { e2e_fail "control $id is enabled for Disable"; return; }
     done
+    q_checked_is "$Q_CHOOSER" 1042 1 && q_checked_is "$Q_CHOOSER" 1043 0 && q_checked_is "$Q_CHOOSER" 1044 0 &&
+        q_checked_is "$Q_CHOOSER" 1008 1 ||
+        { e2e_fail "a new combination does not act everywhere, or Acts: is no group of its own"; return; }
     # The Finish rule follows every choice.
     ui click "$Q_CHOOSER" 1011
     wait_for 10 q_enabled_is "$Q_CHOOSER" 1 0 || { e2e_fail "Finish stayed enabled with an empty URL"; return; }
@@ -211,6 +214,51 @@ case_browse_for_application() {
 }
 path_is_notepad() { ui text "$Q_CHOOSER" 1013 | grep -qix 'c:\\windows\\notepad\.exe'; }
 
+exported_last() { "$QUILLON_NATIVE_BUILD/quillmap/quillmap" export "$E2E_WORK/mapping.mp" 2>/dev/null | tail -n 1; }
+NamesHelp="Enter here the programs by the file names of their executables, separated by commas, for example notepad.exe, code.exe. Capitals do not matter. At most 8 programs; their names take room from a text, which can then be shorter than 2999 characters."
+
+case_where_set_and_edited() {
+    e2e_case "Acts: only in a program picked from the open windows, then everywhere except: row, file and keys follow"
+    q_start && q_dialog && e2e_start_recorder || return
+    q_wizard_by_mouse "A  (code:65)" || return
+    ui click "$Q_CHOOSER" 1027
+    q_choose "$Q_CHOOSER" 1028 "B  (code:66)" || { e2e_fail "no B target entry"; return; }
+    ui click "$Q_CHOOSER" 1043
+    wait_for 10 q_enabled_is "$Q_CHOOSER" 1045 1 || { e2e_fail "the names stayed disabled for only in"; return; }
+    q_checked_is "$Q_CHOOSER" 1027 1 || { e2e_fail "choosing only in unchecked Change Key To:"; return; }
+    uie comboitems "$Q_CHOOSER" 1046 | grep -qxF recorder.exe ||
+        { e2e_fail "the open programs are: $(uie comboitems "$Q_CHOOSER" 1046 | tr '\n' ' ')"; return; }
+    q_choose "$Q_CHOOSER" 1046 recorder.exe || { e2e_fail "could not pick recorder.exe"; return; }
+    wait_for 10 q_text_is "$Q_CHOOSER" 1045 "recorder.exe" || { e2e_fail "names: '$(ui text "$Q_CHOOSER" 1045)'"; return; }
+    q_click_at "$Q_CHOOSER" 1045 || { e2e_fail "could not point at the names"; return; }
+    xdotool key End type --delay 30 ", Code.exe"
+    wait_for 10 q_text_is "$Q_CHOOSER" 1045 "recorder.exe, Code.exe" ||
+        { e2e_fail "names: '$(ui text "$Q_CHOOSER" 1045)'"; return; }
+    wait_for 10 help_is "$NamesHelp" || { e2e_fail "over the names: '$(ui text "$Q_CHOOSER" 1030)'"; return; }
+    e2e_keep_screenshot chooser-where
+    ui click "$Q_CHOOSER" 1
+    q_closed "$ChooserTitle" || return
+    wait_for 10 q_rows_are "A${tab}Change Key To:  B (only in recorder.exe, Code.exe)" || { e2e_fail "rows: $(q_rows)"; return; }
+    [ "$(exported_last)" = "A change B in recorder.exe,Code.exe" ] || { e2e_fail "stored: $(exported_last)"; return; }
+    e2e_focus_recorder || return
+    e2e_keys tap a || return
+    wait_for 10 e2e_typed_is b || { e2e_fail "in recorder.exe A gave '$(e2e_typed)', not b"; return; }
+
+    q_edit_row 0 || return
+    q_checked_is "$Q_CHOOSER" 1043 1 && q_text_is "$Q_CHOOSER" 1045 "recorder.exe, Code.exe" && q_enabled_is "$Q_CHOOSER" 1046 1 ||
+        { e2e_fail "the stored where is not shown: '$(ui text "$Q_CHOOSER" 1045)'"; return; }
+    ui click "$Q_CHOOSER" 1044
+    wait_for 10 q_checked_is "$Q_CHOOSER" 1044 1 || { e2e_fail "everywhere except could not be chosen"; return; }
+    q_choose "$Q_CHOOSER" 1028 "B  (code:66)" || { e2e_fail "no B target entry"; return; }
+    ui click "$Q_CHOOSER" 1
+    q_closed "$ChooserTitle" || return
+    wait_for 10 q_rows_are "A${tab}Change Key To:  B (not in recorder.exe, Code.exe)" || { e2e_fail "rows: $(q_rows)"; return; }
+    e2e_focus_recorder || return
+    e2e_keys tap a || return
+    wait_for 10 e2e_typed_is ba || { e2e_fail "after the edit A gave '$(e2e_typed)' in recorder.exe"; return; }
+    e2e_pass
+}
+
 case_about_box() {
     e2e_case "the Help menu's About opens the About box, and OK closes it"
     q_start && q_dialog || return
@@ -233,5 +281,6 @@ else
     case_edit_by_double_click
     case_quick_help
     case_browse_for_application
+    case_where_set_and_edited
     case_about_box
 fi

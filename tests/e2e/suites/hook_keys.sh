@@ -141,6 +141,46 @@ case_side_specific() {
     e2e_pass
 }
 
+# Another program with a window: the recorder under the file name $1, with a
+# log and a ready file of its own; focus_program makes it, or recorder.exe,
+# the window in front that the recorder helpers read.
+start_program() {
+    cp "$E2E_WORK/recorder.exe" "$E2E_WORK/$1" || return 1
+    local ready=$E2E_CASE_DIR/$1.ready
+    : >"$E2E_CASE_DIR/$1.log"
+    e2e_wine "$1" "$(e2e_winpath "$E2E_CASE_DIR/$1.log")" "$(e2e_winpath "$ready")"
+    eval "pid_of_${1%.exe}=$E2E_LAST_PID"
+    wait_for 30 e2e_ready_or_gone "$ready" "$E2E_LAST_PID" && [ -s "$ready" ]
+}
+focus_program() {
+    local ready=$E2E_CASE_DIR/$1.ready
+    [ "$1" = recorder.exe ] && ready=$E2E_CASE_DIR/recorder.ready
+    eval "E2E_RECORDER_PID=\$pid_of_${1%.exe}"
+    E2E_RECORDER_LOG=${ready%.ready}.log
+    rm -f "$ready"
+    e2e_pointer_to_recorder
+    : >"$ready.focus"
+    wait_for 20 e2e_file_nonempty "$ready" || { e2e_fail "$1 did not come to the front"; return 1; }
+}
+
+case_combinations_for_some_programs_only() {
+    e2e_case "A into B only in recorder.exe, C into D everywhere except: b and c there, a and d in other.exe"
+    e2e_mapping <<<$'A change B in recorder.exe\nC change D not-in RECORDER.EXE' || { e2e_fail "quillmap import failed"; return; }
+    e2e_start_hookhost || return
+    start_program other.exe || { e2e_fail "other.exe never got the focus"; return; }
+    e2e_start_recorder || return
+    pid_of_recorder=$E2E_RECORDER_PID
+    e2e_keys tap a tap c || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is bc || { e2e_fail "in recorder.exe: expected 'bc', got '$(e2e_typed)'"; return; }
+    focus_program other.exe || return
+    e2e_keys tap a tap c || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is ad || { e2e_fail "in other.exe: expected 'ad', got '$(e2e_typed)'"; return; }
+    focus_program recorder.exe || return
+    e2e_keys tap c tap a || { e2e_fail "xkeys failed"; return; }
+    wait_for 10 e2e_typed_is bccb || { e2e_fail "back in recorder.exe: expected 'bccb', got '$(e2e_typed)'"; return; }
+    e2e_pass
+}
+
 case_change_key_with_shift
 case_change_key_releases_the_combination
 case_modifier_changed_into_escape
@@ -151,3 +191,4 @@ case_held_ctrl_stays_held
 case_block_key
 case_disabled_combination
 case_side_specific
+case_combinations_for_some_programs_only
