@@ -21,7 +21,8 @@ const int PoolSize = sizeof Pool / sizeof Pool[0];
 const int UserPool[] = {16, 17, 18, 160, 161, 162, 163, 164, 165, 20, 38, 65, 66, 67, 120, 91};
 const int UserPoolSize = sizeof UserPool / sizeof UserPool[0];
 
-enum { KeyEvent, ResetKeys, Reload };
+enum { KeyEvent, ResetKeys, Reload, Front }; // Front: Programs[vk] comes to the front
+const char* const Programs[] = {"a.exe", "b.exe", "c.exe"};
 
 struct Event {
     int vk;
@@ -151,10 +152,12 @@ std::string TypeSideEffects()
 std::string Trace(LRESULT (*proc)(int, WPARAM, LPARAM), const std::vector<CombinationRecord>& records,
                   const std::vector<Event>& events, bool reentrant,
                   const std::vector<std::vector<CombinationRecord>>& reloads = {},
-                  LawCounts* law = nullptr)
+                  LawCounts* law = nullptr, const char* front = nullptr)
 {
     static CombinationTable referenceTable;
     StartFreshLibrary();
+    if (front)
+        FakeForeground(front);
     Fake.executablePath = g_mappingDir + "/Quillon.exe";
     UseTable(records);
     referenceTable = Hook.table; // folded, as the library holds it
@@ -187,6 +190,8 @@ std::string Trace(LRESULT (*proc)(int, WPARAM, LPARAM), const std::vector<Combin
             else
                 ReferenceResetKeysState();
             std::memset(reached, 0, sizeof reached); // the held keys are forgotten
+        } else if (e.op == Front) {
+            FakeForeground(Programs[e.vk]);
         } else if (e.op == Reload) {
             WriteMappingFile(reloads[reloaded++ % reloads.size()]);
             ForceReloadKeysFromDisk();
@@ -310,5 +315,67 @@ TEST(IndexedHookMatchesTheLiteralReading, NoKeyIsLeftDownOnceNoneIsHeld)
     std::printf("%d sequences, %d events, %d keys sent by the library (%d masks, %d modifiers pressed "
                 "again)\n",
                 sequences, events, synthesized, masks, heldAgain);
+}
+
+// Random wheres over a.exe and b.exe: only in, everywhere except, or none.
+std::vector<CombinationRecord> WithWheres(std::mt19937& rng, std::vector<CombinationRecord> records)
+{
+    for (CombinationRecord& r : records) {
+        CombinationWhere where;
+        ClearWhere(&where);
+        where.kind = static_cast<BYTE>(rng() % 3);
+        for (int n = where.kind ? 1 + static_cast<int>(rng() % 2) : 0; n > 0; --n)
+            AddWhereName(&where, Programs[rng() % 2]);
+        EXPECT_TRUE(WriteWhere(&r, &where));
+    }
+    return records;
+}
+std::vector<CombinationRecord> HoldingIn(const std::vector<CombinationRecord>& records, const char* program)
+{
+    std::vector<CombinationRecord> holding;
+    for (const CombinationRecord& r : records) {
+        CombinationWhere where;
+        ReadWhere(&r, &where);
+        if (WhereHolds(&where, program))
+            holding.push_back(r);
+    }
+    return holding;
+}
+
+TEST(IndexedHookMatchesTheLiteralReading, WithWheresAsIfTheRecordsThatDoNotHoldWereNotThere)
+{
+    char dir[] = "/tmp/quillon-where-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(dir));
+    g_mappingDir = dir;
+    std::mt19937 rng(20261210);
+    LawCounts law;
+    law.typeTexts = true;
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE(round);
+        std::vector<CombinationRecord> records =
+            WithWheres(rng, RandomTable(rng, 1 + static_cast<int>(rng() % 24), UserPool, UserPoolSize));
+        std::vector<std::vector<CombinationRecord>> reloads, reloadsHolding;
+        const char* front = Programs[rng() % 3];
+        for (int i = 0; i < 3; ++i) {
+            reloads.push_back(WithWheres(rng, RandomTable(rng, static_cast<int>(rng() % 24), UserPool, UserPoolSize)));
+            reloadsHolding.push_back(HoldingIn(reloads.back(), front));
+        }
+        std::vector<Event> sequence = UserEvents(rng, 60);
+        ASSERT_EQ(Trace(ReferenceProc, HoldingIn(records, front), sequence, true, reloadsHolding),
+                  Trace(KeyRemapProc, records, sequence, true, reloads, nullptr, front));
+        // Other programs coming to the front between any two events: the law holds.
+        std::vector<Event> moving;
+        for (const Event& e : sequence) {
+            if (rng() % 6 == 0)
+                moving.push_back({static_cast<int>(rng() % 3), 0, 0, -1, Front});
+            moving.push_back(e);
+        }
+        Trace(KeyRemapProc, records, moving, true, reloads, &law, front);
+        ASSERT_EQ(0, law.leftDown) << "a key left down towards the system";
+        ASSERT_EQ(0, law.heldUp) << "a held modifier up towards the system";
+        ASSERT_EQ(0, law.strayMenuTaps) << "Alt or Win alone towards the system";
+    }
+    std::remove((g_mappingDir + "/mapping.mp").c_str());
+    rmdir(dir);
 }
 } // namespace
