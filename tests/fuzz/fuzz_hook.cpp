@@ -6,7 +6,8 @@
 // never holds more than 12 texts, whenever the user holds no key no key is
 // down towards the system, a modifier the user holds whose press reached the
 // system is down towards it unless a target is held, and no Alt or Win goes
-// down and up alone towards the system unless the user did just that.
+// down and up alone towards the system unless the user did just that. The
+// records have wheres, and other programs come to the front between events.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include "keynames.h"
 #include "launcher.h"
 #include "library.h"
+#include "programwhere.h"
 #include "quillhook.h"
 #include "typer.h"
 #include "typingqueue.h"
@@ -33,6 +35,7 @@ struct Input {
 };
 
 const LRESULT Passed = 7;
+const char* const Programs[] = {"a.exe", "b.exe", "c.exe", "d.exe"};
 BYTE g_capture[256];
 bool g_held[256];    // the user's keys: real events with hook code 0
 bool g_reached[256]; // of those, the ones whose press was passed on
@@ -60,8 +63,9 @@ void CheckAt(bool ok, int line)
 }
 #define Check(ok) CheckAt(ok, __LINE__)
 
-// The table: a record count, then per record an action, its keys and either
-// a ChangeKey payload or a short text without a terminator in the input.
+// The table: a record count, then per record an action, its keys, either
+// a ChangeKey payload or a short text without a terminator in the input, and
+// a where (a byte: its kind in the low bits, the names a.exe or b.exe above).
 void ReadTable(Input& in)
 {
     int count = in.Next() % 17;
@@ -85,6 +89,15 @@ void ReadTable(Input& in)
             for (int c = 0; c < length; ++c)
                 r.payload[c] = static_cast<char>(in.Next() | 0x20);
         }
+        std::uint8_t w = in.Next();
+        CombinationWhere where;
+        ClearWhere(&where);
+        where.kind = static_cast<BYTE>(w % 3);
+        if (where.kind)
+            AddWhereName(&where, Programs[(w >> 2) & 1]);
+        if (where.kind && (w & 0x10))
+            AddWhereName(&where, Programs[1 - ((w >> 2) & 1)]);
+        WriteWhere(&r, &where);
     }
     IndexCombinationTable();
 }
@@ -95,6 +108,9 @@ void Event(Input& in)
     if (vk >= 0x10 && vk <= 0x12)
         vk += 0x90; // a keyboard sends the left or right key
     DWORD flags = in.Next();
+    // A flag no event carries: another program comes to the front first.
+    if (flags & 0x40)
+        FakeForeground(Programs[(flags >> 2) & 3]);
     std::uint8_t control = in.Next();
     int code = (control & 3) == 3 ? static_cast<int>(control) - 128 : 0;
     if (control & 4)
