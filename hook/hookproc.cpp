@@ -200,6 +200,8 @@ bool ReleaseGoesOn(KeyBatch* out, int vk)
 // whose press the system saw are asked.
 void ForgetLostReleases(int vk)
 {
+    if (TyperLettingGo.load())
+        return;
     KeyMask asked = Hook.liveMask;
     for (int w = 0; w < 4; ++w)
         asked.words[w] &= Hook.passedDown.words[w] & ~Hook.typerReleased.words[w];

@@ -10,6 +10,7 @@
 #include "platform.h"
 #include "quillhook.h"
 #include "typer.h"
+#include "typingqueue.h"
 
 namespace {
 // What the library has told the user of the file.
@@ -47,6 +48,7 @@ void LoadLibraryTable()
 void LibraryStartup()
 {
     InitializeThreadedTyper();
+    TyperLettingGo.store(false);
     InitializeLauncher();
     std::memset(Hook.lastCombSnapshot, 0, sizeof Hook.lastCombSnapshot);
     ClearLiveKeys();

@@ -121,6 +121,7 @@ void NoteInjected(int vk, bool down, ULONG_PTR extraInfo)
                 PressHeldModifiersAgain(&batch);
                 MaskWhatTheHookLeftAlone(&batch);
                 SendBatch(&batch);
+                TyperLettingGo.store(false);
                 OsSignalRaise(&Queue.pressedAgain);
             }
         } else {

@@ -79,6 +79,8 @@ void TypeString(const char* text, const BYTE* held, bool capsLock)
     UseLayout(&batch, layout);
 
     bool letGo = held && HoldsAny(held);
+    // Also for the user's Shift, which a character may let go of.
+    TyperLettingGo.store(true);
     if (letGo) {
         // A mask first, so that letting go of Alt or Win opens no menu.
         if (HoldsMenuKey(held))
@@ -126,6 +128,7 @@ void TypeString(const char* text, const BYTE* held, bool capsLock)
     // presses again if the user still holds it.
     if (!letGo) {
         SendBatch(&batch);
+        TyperLettingGo.store(false);
         return;
     }
     AddMaskTap(&batch, SentTyperDone);

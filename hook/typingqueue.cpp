@@ -3,6 +3,7 @@
 #include <cstring>
 
 TypingQueue Queue;
+std::atomic<bool> TyperLettingGo;
 
 void ResetTypingQueue()
 {

@@ -1,6 +1,7 @@
 // The ring of texts that the hook hands to the typer thread.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 #include "platform.h"
@@ -22,6 +23,11 @@ struct TypingQueue {
     OsSignal pressedAgain;
 };
 extern TypingQueue Queue;
+// Set by the typer before it lets go of keys the user holds, cleared by the
+// hook when the text's end comes back: meanwhile the system's key state may
+// already show a release that the hook has not seen yet, so the hook does not
+// take a held key for one let go elsewhere.
+extern std::atomic<bool> TyperLettingGo;
 
 void ResetTypingQueue();
 // Queues a copy of `text` (at most `maxLength` characters of it) with the
