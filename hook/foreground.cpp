@@ -46,9 +46,3 @@ void WatchForeground()
 }
 
 void TakeForegroundProgram() { Take(false); }
-
-void FollowForegroundForPress()
-{
-    if (OsForegroundWindow() != Foreground.window)
-        Take(false);
-}

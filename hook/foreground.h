@@ -3,6 +3,7 @@
 // event waits for it.
 #pragma once
 
+#include "platform.h"
 #include "programwhere.h"
 
 struct ForegroundState {
@@ -20,4 +21,8 @@ void TakeForegroundProgram();
 // Before a new key press: the watch's news is queued behind the key when the
 // user types right after a window came to the front, so the press looks too.
 // Costs one call while the same window stays in front.
-void FollowForegroundForPress();
+inline void FollowForegroundForPress()
+{
+    if (OsForegroundWindow() != Foreground.window)
+        TakeForegroundProgram();
+}

@@ -132,28 +132,37 @@ void PerformAction(KeyBatch* out, const CombinationRecord& record, bool down)
     }
 }
 
-// `exact` receives the slot of exactly the held keys, for the second pass.
-int FirstPassHit(const MatchIndex* index, const KeyMask& live, int vk, const MatchSlot** exactOut)
+// The record that acts on the event, or NoRecord; `direct` when it hit in
+// the first pass.
+int RecordHit(const MatchIndex* index, const KeyMask& live, int vk, bool* direct)
 {
+    // Every hit below is of a record that holds the event's key.
+    if (!MaskHas(index->inSome, vk))
+        return NoRecord;
     int hit = index->firstBlock[vk];
     if (index->firstSingleChange[vk] < hit)
         hit = index->firstSingleChange[vk];
     // Whole ChangeKey combinations hit only for an event on one of their own
     // keys: the release of another key goes on like any other event.
-    const MatchSlot* exact = FindExact(index, live);
-    *exactOut = exact;
-    if (exact && exact->firstChangeKey < hit && Hook.table.records[exact->firstChangeKey].keys[vk])
-        hit = exact->firstChangeKey;
-    return hit;
-}
-
-int SecondPassHit(const MatchIndex* index, const KeyMask& live, int vk, const MatchSlot* exact)
-{
-    // A press is in the held keys already: the first pass looked them up.
+    const MatchSlot* exact = nullptr;
+    const bool exactKnown = MaskHas(index->inSomeChange, vk);
+    if (exactKnown) {
+        exact = FindExact(index, live);
+        if (exact && exact->firstChangeKey < hit && Hook.table.records[exact->firstChangeKey].keys[vk])
+            hit = exact->firstChangeKey;
+    }
+    *direct = hit != NoRecord;
+    if (*direct)
+        return hit;
+    // The second pass: the released key counts as held for whole
+    // combinations; generic entries are not recomputed, so a released side
+    // modifier misses here. A press is in the held keys already.
     if (!MaskHas(live, vk)) {
         KeyMask withKey = live;
         MaskSet(withKey, vk);
         exact = FindExact(index, withKey);
+    } else if (!exactKnown) {
+        exact = FindExact(index, live);
     }
     return exact ? exact->firstAny : NoRecord;
 }
@@ -175,10 +184,7 @@ void ReleaseWhatNoKeyHolds(KeyBatch* out)
 // A release of `vk` goes out towards the system.
 void ReleaseWentOut(KeyBatch* out, int vk)
 {
-    NoteReachedSystem(vk, false, false);
-    MaskClear(Hook.passedDown, vk);
-    MaskClear(Hook.pressedDown, vk);
-    MaskClear(Hook.typerReleased, SideOf(vk));
+    NoteReleaseWentOut(vk);
     ReleaseWhatNoKeyHolds(out);
 }
 
@@ -194,6 +200,27 @@ bool ReleaseGoesOn(KeyBatch* out, int vk)
     return reachedSystem;
 }
 
+// The keys whose state the generic Shift, Ctrl and Alt are derived from.
+bool ShiftCtrlOrAlt(int vk) { return (vk >= 0x10 && vk <= 0x12) || (vk >= 0xA0 && vk <= 0xA5); }
+
+// Of the held keys `bits` of word `w`, those the system has let go of are
+// forgotten; whether there were any.
+bool ForgetLetGo(int w, std::uint64_t bits)
+{
+    bool forgot = false;
+    for (; bits; bits &= bits - 1) {
+        int code = w * 64 + LowestBit(bits);
+        if (OsAsyncKeyDown(static_cast<BYTE>(code)))
+            continue;
+        SetLive(code, 0);
+        MaskClear(Hook.passedDown, code);
+        MaskClear(Hook.pressedDown, code);
+        NoteLetGo(code);
+        forgot = true;
+    }
+    return forgot;
+}
+
 // A key the hook holds as down that the system has let go of, without a
 // release from Quillon, was let go where the hook is not called (a window of
 // an elevated program, the secure desktop): it is up. Only the held keys
@@ -202,41 +229,40 @@ void ForgetLostReleases(int vk)
 {
     if (TyperLettingGo.load())
         return;
-    KeyMask asked = Hook.liveMask;
+    KeyMask asked;
     for (int w = 0; w < 4; ++w)
-        asked.words[w] &= Hook.passedDown.words[w] & ~Hook.typerReleased.words[w];
+        asked.words[w] = Hook.liveMask.words[w] & Hook.passedDown.words[w] & ~Hook.typerReleased.words[w];
     MaskClear(asked, vk);
-    asked.words[0] &= ~((std::uint64_t(1) << 0x10) | (std::uint64_t(1) << 0x11) | (std::uint64_t(1) << 0x12));
-    for (int w = 0; w < 4; ++w) {
-        for (std::uint64_t bits = asked.words[w]; bits; bits &= bits - 1) {
-            int code = w * 64 + LowestBit(bits);
-            if (OsAsyncKeyDown(static_cast<BYTE>(code)))
-                continue;
-            SetLive(code, 0);
-            MaskClear(Hook.passedDown, code);
-            MaskClear(Hook.pressedDown, code);
-            NoteLetGo(code);
-        }
-    }
+    asked.words[0] &= ~(std::uint64_t(7) << 0x10); // generic Shift, Ctrl and Alt: derived
+    // Word by word, written out: most words hold no key.
+    bool forgot = false;
+    if (asked.words[0])
+        forgot |= ForgetLetGo(0, asked.words[0]);
+    if (asked.words[1])
+        forgot |= ForgetLetGo(1, asked.words[1]);
+    if (asked.words[2])
+        forgot |= ForgetLetGo(2, asked.words[2]);
+    if (asked.words[3])
+        forgot |= ForgetLetGo(3, asked.words[3]);
+    if (forgot)
+        DeriveGenericModifiers();
 }
 
-// How one real event ends: what goes out first, then swallowed or passed on.
+// How one real event ends.
 struct RealEvent {
-    int code;
-    WPARAM wParam;
-    LPARAM lParam;
     int vk;
     bool down;
     bool repeat;
     BYTE loneBefore; // Alt and Win keys alone towards the system before the event
 };
 
-LRESULT Decide(KeyBatch* out, bool swallow, const RealEvent& e)
+// What goes out first; whether the event is still swallowed.
+bool Decide(KeyBatch* out, bool swallow, RealEvent e)
 {
     int vk = e.vk;
     if (!swallow) {
         if (e.down)
-            NotePassedOn(vk, true, e.repeat);
+            NotePassedOn(vk, e.repeat);
         else
             ReleaseWentOut(out, vk);
     } else if (e.down) {
@@ -248,7 +274,37 @@ LRESULT Decide(KeyBatch* out, bool swallow, const RealEvent& e)
     }
     MaskWhatTheHookLeftAlone(out);
     SendBatch(out);
-    return swallow ? 1 : OsCallNextHook(e.code, e.wParam, e.lParam);
+    return swallow;
+}
+
+// What the rules make of a real event: true when it is swallowed.
+bool Act(KeyBatch* out, const MatchIndex* index, int vk, bool down)
+{
+    if (Hook.sendLastComb) {
+        BYTE snapshot[KeyCount];
+        KeysOfMask(Hook.lastCombSnapshot, snapshot);
+        if (Hook.lastCombBuffer)
+            std::memcpy(Hook.lastCombBuffer, snapshot, KeyCount);
+        char text[CaptureTextSize];
+        GetCombinationText(snapshot, text, sizeof text);
+        if (Hook.lastCombWindow)
+            OsSetWindowText(Hook.lastCombWindow, text);
+        return true;
+    }
+    bool direct = false;
+    int hit = RecordHit(index, Hook.liveMask, vk, &direct);
+    if (hit == NoRecord)
+        return false;
+    const CombinationRecord& record = Hook.table.records[hit];
+    if (direct) {
+        if (record.action == ChangeKey)
+            ChangeKeyDirectly(out, record, vk, down);
+        return true;
+    }
+    if (down)
+        TurnTogglesBack(out, record.keys, vk);
+    PerformAction(out, record, down);
+    return true;
 }
 } // namespace
 
@@ -293,7 +349,7 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
     }
 
     const bool wasHeld = Hook.live[vk] == KeyDown;
-    const RealEvent real = {code, wParam, lParam, vk, down, down && wasHeld, Hook.loneMenuKeys};
+    const RealEvent real = {vk, down, down && wasHeld, Hook.loneMenuKeys};
     // With wheres, the combinations of the program in front when the key went down.
     if (Views.ids.anyWhere && down && !wasHeld)
         FollowForegroundForPress();
@@ -303,40 +359,13 @@ extern "C" LRESULT CALLBACK KeyRemapProc(int code, WPARAM wParam, LPARAM lParam)
     else
         NoteLetGo(vk);
     SetLive(vk, down ? KeyDown : 0);
-    DeriveGenericModifiers();
+    if (ShiftCtrlOrAlt(vk))
+        DeriveGenericModifiers();
     if (down)
-        std::memcpy(Hook.lastCombSnapshot, Hook.live, KeyCount);
+        Hook.lastCombSnapshot = Hook.liveMask;
 
     KeyBatch out;
     BeginBatch(&out);
-    if (Hook.sendLastComb) {
-        if (Hook.lastCombBuffer)
-            std::memcpy(Hook.lastCombBuffer, Hook.lastCombSnapshot, KeyCount);
-        char text[CaptureTextSize];
-        GetCombinationText(Hook.lastCombSnapshot, text, sizeof text);
-        if (Hook.lastCombWindow)
-            OsSetWindowText(Hook.lastCombWindow, text);
-        return Decide(&out, true, real);
-    }
-
-    const MatchSlot* exact = nullptr;
-    int first = FirstPassHit(index, Hook.liveMask, vk, &exact);
-    if (first != NoRecord) {
-        const CombinationRecord& record = Hook.table.records[first];
-        if (record.action == ChangeKey)
-            ChangeKeyDirectly(&out, record, vk, down);
-        return Decide(&out, true, real);
-    }
-
-    // The released key counts as held for whole combinations; generic entries
-    // are not recomputed, so a released side modifier misses here.
-    int second = SecondPassHit(index, Hook.liveMask, vk, exact);
-    if (second != NoRecord) {
-        const CombinationRecord& record = Hook.table.records[second];
-        if (down)
-            TurnTogglesBack(&out, record.keys, vk);
-        PerformAction(&out, record, down);
-        return Decide(&out, true, real);
-    }
-    return Decide(&out, false, real);
+    const bool swallow = Decide(&out, Act(&out, index, vk, down), real);
+    return swallow ? 1 : OsCallNextHook(code, wParam, lParam);
 }

@@ -28,7 +28,7 @@ struct HookState {
     // reaches it (the typer's thread cannot ask: its own key state is stale).
     bool capsLockOn;
     bool capsLockDown;
-    BYTE lastCombSnapshot[256]; // live state at the last real key press
+    KeyMask lastCombSnapshot; // live state at the last real key press
     BYTE* lastCombBuffer;
     HWND lastCombWindow;
     int sendLastComb;

@@ -2,12 +2,6 @@
 
 #include "keystate.h"
 
-void BeginBatch(KeyBatch* batch)
-{
-    batch->count = 0;
-    batch->layoutKnown = false;
-}
-
 void UseLayout(KeyBatch* batch, OsLayout layout)
 {
     batch->layout = layout;
@@ -76,12 +70,4 @@ void AddReleases(KeyBatch* batch, const BYTE* keys, ULONG_PTR reason)
     for (int code = 0; code < 255; ++code)
         if (keys[code] == KeyDown)
             AddKey(batch, code, true, reason);
-}
-
-void SendBatch(KeyBatch* batch)
-{
-    int count = batch->count;
-    batch->count = 0;
-    if (count > 0)
-        OsSendKeys(batch->inputs, count);
 }

@@ -30,7 +30,11 @@ struct KeyBatch {
     bool layoutKnown; // else the foreground's, asked for at the first key
 };
 
-void BeginBatch(KeyBatch* batch);
+inline void BeginBatch(KeyBatch* batch)
+{
+    batch->count = 0;
+    batch->layoutKnown = false;
+}
 void UseLayout(KeyBatch* batch, OsLayout layout);
 // A full batch goes out first, so nothing is ever lost.
 void AddKey(KeyBatch* batch, int vk, bool up, ULONG_PTR reason);
@@ -40,4 +44,10 @@ void AddCharacter(KeyBatch* batch, unsigned short unit, bool up, ULONG_PTR reaso
 // Releases of every code 0-254 whose byte is exactly 0x80, ascending.
 void AddReleases(KeyBatch* batch, const BYTE* keys, ULONG_PTR reason);
 // Sends what the batch holds and empties it.
-void SendBatch(KeyBatch* batch);
+inline void SendBatch(KeyBatch* batch)
+{
+    int count = batch->count;
+    batch->count = 0;
+    if (count > 0)
+        OsSendKeys(batch->inputs, count);
+}

@@ -50,7 +50,7 @@ void LibraryStartup()
     InitializeThreadedTyper();
     TyperLettingGo.store(false);
     InitializeLauncher();
-    std::memset(Hook.lastCombSnapshot, 0, sizeof Hook.lastCombSnapshot);
+    Hook.lastCombSnapshot = KeyMask();
     ClearLiveKeys();
     Hook.capsLockOn = OsCapsLockOn();
     InitKeyNames();

@@ -17,15 +17,22 @@ KeyMask MaskOfKeys(const BYTE* keys)
     return mask;
 }
 
+void KeysOfMask(const KeyMask& mask, BYTE* keys)
+{
+    for (int code = 0; code < KeyCount; ++code)
+        keys[code] = MaskHas(mask, code) ? KeyDown : 0;
+}
+
 namespace {
+// Each word times its own odd constant: the top bits of the products'
+// exclusive or depend on every key.
 unsigned SlotOf(const KeyMask& keys)
 {
     std::uint64_t h = keys.words[0] * 0x9E3779B97F4A7C15ull;
-    h ^= (keys.words[1] + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
-    h ^= (keys.words[2] + 0x8CB92BA72F3D8DD7ull) * 0x165667B19E3779F9ull;
-    h ^= (keys.words[3] + 0x27D4EB2F165667C5ull) * 0x94D049BB133111EBull;
-    h ^= h >> 29;
-    return static_cast<unsigned>(h) & (MatchSlotCount - 1);
+    h ^= keys.words[1] * 0xC2B2AE3D27D4EB4Full;
+    h ^= keys.words[2] * 0x165667B19E3779F9ull;
+    h ^= keys.words[3] * 0x94D049BB133111EBull;
+    return static_cast<unsigned>(h >> (64 - MatchSlotBits));
 }
 
 MatchSlot* SlotFor(MatchIndex* index, const KeyMask& keys)
@@ -54,6 +61,8 @@ void BuildMatchIndex(MatchIndex* index, CombinationTable* table, const bool* act
         index->firstSingleChange[code] = NoRecord;
     }
     std::memset(index->slots, 0, sizeof index->slots);
+    std::memset(&index->inSome, 0, sizeof index->inSome);
+    std::memset(&index->inSomeChange, 0, sizeof index->inSomeChange);
 
     int count = table->count;
     if (count < 0)
@@ -70,8 +79,11 @@ void BuildMatchIndex(MatchIndex* index, CombinationTable* table, const bool* act
         const KeyMask keys = MaskOfKeys(record.keys); // folded: each entry 0 or KeyDown
         MatchSlot* slot = SlotFor(index, keys);
         slot->firstAny = at;
-        if (record.action == ChangeKey)
+        MaskAdd(index->inSome, keys);
+        if (record.action == ChangeKey) {
             slot->firstChangeKey = at;
+            MaskAdd(index->inSomeChange, keys);
+        }
         if (record.action != BlockKey && record.action != ChangeKey)
             continue;
         // A single key leaves the generic Shift, Ctrl and Alt aside.

@@ -26,6 +26,11 @@ inline bool MaskHas(const KeyMask& mask, int code)
 {
     return (mask.words[code >> 6] >> (code & 63)) & 1;
 }
+inline void MaskAdd(KeyMask& mask, const KeyMask& keys)
+{
+    for (int w = 0; w < 4; ++w)
+        mask.words[w] |= keys.words[w];
+}
 inline bool MaskEmpty(const KeyMask& mask)
 {
     return (mask.words[0] | mask.words[1] | mask.words[2] | mask.words[3]) == 0;
@@ -46,7 +51,8 @@ inline int LowestBit(std::uint64_t bits)
     return index[((bits & (~bits + 1)) * 0x03F79D71B4CB0A89ull) >> 58];
 }
 
-const int MatchSlotCount = 1024; // a power of two, over three times the table's capacity
+const int MatchSlotBits = 10;
+const int MatchSlotCount = 1 << MatchSlotBits; // over three times the table's capacity
 
 struct MatchSlot {
     KeyMask keys;
@@ -58,10 +64,16 @@ struct MatchSlot {
 struct MatchIndex {
     short firstBlock[256];        // lowest BlockKey record whose keys hold the code
     short firstSingleChange[256]; // lowest single-key ChangeKey record whose keys hold the code
+    // The codes that some record, and some ChangeKey record, holds: an event
+    // on a code in none needs no lookup.
+    KeyMask inSome;
+    KeyMask inSomeChange;
     MatchSlot slots[MatchSlotCount];
 };
 
 KeyMask MaskOfKeys(const BYTE* keys);
+// The other way: KeyDown for each code in `mask`, 0 for the rest.
+void KeysOfMask(const KeyMask& mask, BYTE* keys);
 
 // Folds the first `count` records in place (the form the file stores) and
 // rebuilds the index over them; with `acts`, over those whose entry is true.

@@ -27,10 +27,9 @@ bool Held(int view)
             return true;
     return false;
 }
+} // namespace
 
-// Brings the current view to the wanted program: a view already built for
-// it, else one that no held key uses.
-void TakeWanted()
+void TakeWantedView()
 {
     short wanted = Views.wanted;
     if (Views.program[Views.current] == wanted)
@@ -54,7 +53,6 @@ void TakeWanted()
         }
     }
 }
-} // namespace
 
 void BuildViews(CombinationTable* table, const char* foregroundProgram)
 {
@@ -74,16 +72,5 @@ void BuildViews(CombinationTable* table, const char* foregroundProgram)
 void SetViewProgram(const char* folded)
 {
     Views.wanted = ProgramIdOf(&Views.ids, folded);
-    TakeWanted();
-}
-
-const MatchIndex* ViewOfEvent(int vk, bool down, bool held)
-{
-    // A view left waiting for a program takes it once a key is let go.
-    if (Views.program[Views.current] != Views.wanted && !held)
-        TakeWanted();
-    int view = held ? Views.keyView[vk] : Views.current;
-    if (down)
-        Views.keyView[vk] = static_cast<BYTE>(view);
-    return &Views.index[view];
+    TakeWantedView();
 }

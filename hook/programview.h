@@ -30,6 +30,18 @@ extern ProgramViews Views;
 void BuildViews(CombinationTable* table, const char* foregroundProgram);
 // Another program (folded) came to the front.
 void SetViewProgram(const char* folded);
+// Brings the current view to the program in front: a view already built for
+// it, else one that no held key uses.
+void TakeWantedView();
 // The view for a real key event on `vk` (`held`: down before it): a new
 // press takes the current view and keeps it until its release.
-const MatchIndex* ViewOfEvent(int vk, bool down, bool held);
+inline const MatchIndex* ViewOfEvent(int vk, bool down, bool held)
+{
+    // A view left waiting for a program takes it once a key is let go.
+    if (!held && Views.program[Views.current] != Views.wanted)
+        TakeWantedView();
+    int view = held ? Views.keyView[vk] : Views.current;
+    if (down)
+        Views.keyView[vk] = static_cast<BYTE>(view);
+    return &Views.index[view];
+}

@@ -11,7 +11,8 @@ const int ToggleKeys[] = {0x14, 0x90, 0x91}; // Caps Lock, Num Lock, Scroll Lock
 // Alt and Win, which open the menu bar or Start when pressed and released alone.
 BYTE MenuBit(int vk)
 {
-    switch (SideOf(vk)) {
+    switch (vk) {
+    case 0x12:
     case 0xA4: return 1;
     case 0xA5: return 2;
     case 0x5B: return 4;
@@ -51,16 +52,6 @@ void SendMaskTap(KeyBatch* batch)
 }
 } // namespace
 
-int SideOf(int vk)
-{
-    switch (vk) {
-    case 0x10: return 0xA0;
-    case 0x11: return 0xA2;
-    case 0x12: return 0xA4;
-    default: return vk;
-    }
-}
-
 bool DownTowardsSystem(int vk)
 {
     if (MaskHas(Hook.typerReleased, SideOf(vk)))
@@ -86,17 +77,21 @@ void NoteReachedSystem(int vk, bool down, bool sentByHook)
     }
 }
 
-void NotePassedOn(int vk, bool down, bool repeat)
+void NotePassedOn(int vk, bool repeat)
 {
-    NoteReachedSystem(vk, down, false);
-    if (!down)
-        return;
+    NoteReachedSystem(vk, true, false);
     MaskSet(Hook.passedDown, vk);
     MaskSet(Hook.reached, vk);
     MaskClear(Hook.typerReleased, SideOf(vk));
     for (int toggle : ToggleKeys)
         if (vk == toggle && !repeat)
             MaskSet(Hook.toggled, vk);
+}
+
+void NoteReleaseWentOut(int vk)
+{
+    NoteReachedSystem(vk, false, false);
+    ClearDown(vk);
 }
 
 void NoteLetGo(int vk)
@@ -181,6 +176,8 @@ void PressHeldModifiersAgain(KeyBatch* batch)
 
 void TurnTogglesBack(KeyBatch* batch, const BYTE* keys, int vk)
 {
+    if (MaskEmpty(Hook.toggled))
+        return;
     for (int toggle : ToggleKeys) {
         if (toggle == vk || !keys[toggle] || !MaskHas(Hook.toggled, toggle))
             continue;

@@ -8,13 +8,23 @@
 #include "win32types.h"
 
 // Windows sends a generic Shift, Ctrl or Alt code as the left-hand key.
-int SideOf(int vk);
+inline int SideOf(int vk)
+{
+    switch (vk) {
+    case 0x10: return 0xA0;
+    case 0x11: return 0xA2;
+    case 0x12: return 0xA4;
+    default: return vk;
+    }
+}
 bool DownTowardsSystem(int vk);
 
 // Any key event that reaches the system: what a lone Alt or Win needs.
 void NoteReachedSystem(int vk, bool down, bool sentByHook);
-// A real event passed on; `repeat` when the key was already held.
-void NotePassedOn(int vk, bool down, bool repeat);
+// A real press passed on; `repeat` when the key was already held.
+void NotePassedOn(int vk, bool repeat);
+// A release of `vk` went out towards the system.
+void NoteReleaseWentOut(int vk);
 // The user let go of `vk`, whatever became of the release.
 void NoteLetGo(int vk);
 // An injected event: the typer's releases, its last event, other programs' keys.

@@ -328,22 +328,31 @@ bool OsIsCasedLetter(unsigned short c)
            (c >= 0xC0 && c <= 0xFE && c != 0xD7 && c != 0xF7 && c != 0xDF);
 }
 
-LRESULT OsCallNextHook(int code, WPARAM wParam, LPARAM lParam)
+namespace {
+// A real event reaches the system; an injected one was counted when it was
+// sent, or is another program's.
+void SystemTakes(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (Fake.recordKeys)
-        Fake.hookPasses.push_back({code, wParam, lParam});
-    // A real event reaches the system; an injected one was counted when it
-    // was sent, or is another program's. Kept also while not recording: the
-    // hook asks for the system's key state.
     const KBDLLHOOKSTRUCT* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    if (!Fake.followSystem || code != HC_ACTION || !event || wParam < WM_KEYDOWN || wParam > WM_SYSKEYUP)
-        return Fake.nextHookResult;
+    if (code != HC_ACTION || !event || wParam < WM_KEYDOWN || wParam > WM_SYSKEYUP)
+        return;
     int vk = static_cast<int>(event->vkCode & 0xFF);
     bool up = (event->flags & LLKHF_UP) != 0;
     if (!(event->flags & LLKHF_INJECTED))
         SystemSees(vk, static_cast<WORD>(event->scanCode), (event->flags & LLKHF_EXTENDED) != 0, up, true);
     else if (g_reinjecting == 0) // another program's key comes between like any, and is not Quillon's
         Fake.loneMenuKeys = up ? static_cast<BYTE>(Fake.loneMenuKeys & ~MenuBit(vk)) : 0;
+}
+} // namespace
+
+// Out of the way of the benchmarks, which turn recording and following off.
+LRESULT OsCallNextHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (Fake.recordKeys)
+        Fake.hookPasses.push_back({code, wParam, lParam});
+    // Kept also while not recording: the hook asks for the system's key state.
+    if (Fake.followSystem)
+        SystemTakes(code, wParam, lParam);
     return Fake.nextHookResult;
 }
 

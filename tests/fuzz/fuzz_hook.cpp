@@ -125,9 +125,9 @@ void Event(Input& in)
     bool altGr = vk == 0xA2 && (g_altGrCtrl || (down && (control & 0x80) && !g_held[0xA2]));
     DWORD scan = altGr ? 0x21D : 0;
 
-    BYTE live[256], snapshot[256];
+    BYTE live[256];
     std::memcpy(live, Hook.live, 256);
-    std::memcpy(snapshot, Hook.lastCombSnapshot, 256);
+    const KeyMask snapshot = Hook.lastCombSnapshot;
     std::size_t before = Fake.keyEvents.size();
     BYTE systemBefore = Fake.systemKeys[vk];
 
@@ -143,11 +143,10 @@ void Event(Input& in)
     Check(Hook.live[18] == (Hook.live[164] | Hook.live[165]));
     if (!user || scan) {
         Check(result == Passed);
-        for (int c = 0; c < 256; ++c) {
+        for (int c = 0; c < 256; ++c)
             if (c < 16 || c > 18)
                 Check(Hook.live[c] == live[c]);
-            Check(Hook.lastCombSnapshot[c] == snapshot[c]);
-        }
+        Check(MaskEqual(Hook.lastCombSnapshot, snapshot));
     }
     if (!user)
         Check(Fake.keyEvents.size() == before);

@@ -43,14 +43,14 @@ TEST_F(LibraryTest, StartupSetsDefaultsAndLoadsTheFileBesideTheProgram)
     Write(FileWith({Record({65}, BlockKey)}));
     MaskSet(Hook.reached, 65);
     Hook.live[65] = 0x80;
-    Hook.lastCombSnapshot[65] = 0x80;
+    MaskSet(Hook.lastCombSnapshot, 65);
     Start();
     EXPECT_TRUE(Typer.started);
     EXPECT_TRUE(Launches.started);
     for (int c = 0; c < 256; ++c) {
         EXPECT_EQ(0, Hook.live[c]);
-        EXPECT_EQ(0, Hook.lastCombSnapshot[c]);
     }
+    EXPECT_TRUE(MaskEmpty(Hook.lastCombSnapshot));
     EXPECT_TRUE(MaskEmpty(Hook.reached));
     EXPECT_STREQ("LauchMail", KeyNameTable[180]);
     EXPECT_EQ(1, Hook.table.count);
