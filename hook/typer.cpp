@@ -134,8 +134,10 @@ void TypeString(const char* text, const BYTE* held, bool capsLock)
     AddMaskTap(&batch, SentTyperDone);
     SendBatch(&batch);
     // The next text's keys must not overtake the hook's presses; without a
-    // hook (remapping off) nobody answers.
+    // hook (remapping off, or one the system dropped) nobody answers, and
+    // the hook must not go on trusting its record of held keys for ever.
     OsSignalWait(&Queue.pressedAgain, 1000);
+    TyperLettingGo.store(false);
 }
 
 void ReportLastError(const char* operation)

@@ -214,6 +214,7 @@ TEST_F(TyperTest, ReleasesHeldKeysFirstAndPausesEveryFiftyPositions)
     TypeString(empty, held);
     OsFree(empty);
     EXPECT_EQ("-162 +232 -232", SynthesizedKeys(before)) << "the keys down towards the system";
+    EXPECT_FALSE(TyperLettingGo.load()) << "no hook answered: held keys are asked about again";
     EXPECT_TRUE(Fake.sleeps.empty());
 
     ResetKeysState();
