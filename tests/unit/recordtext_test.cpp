@@ -37,6 +37,17 @@ std::string FunctionText(const CombinationRecord& record, std::size_t capacity =
     return out.data();
 }
 
+CombinationWhere Where(BYTE kind, std::initializer_list<const char*> names)
+{
+    CombinationWhere where = {kind, 0, {}};
+    for (const char* name : names)
+        AddWhereName(&where, name);
+    return where;
+}
+const CombinationWhere NotepadAndCode = Where(ActsOnlyIn, {"notepad.exe", "Code.exe"});
+const CombinationWhere NotInGame = Where(ActsNotIn, {"game.exe"});
+const CombinationWhere Everywhere = Where(ActsEverywhere, {});
+
 class RowTexts : public ::testing::Test {
 protected:
     void SetUp() override { InitKeyNames(); }
@@ -50,6 +61,7 @@ TEST_F(RowTexts, FunctionTextByActionKind)
         BYTE action;
         const char* payload;
         const char* expected;
+        const CombinationWhere* where = nullptr;
     } cases[] = {
         {DisableCombination, "left over", "DISABLE KEY COMBINATION! "},
         {TypeText, "Hello, world", "Type Text: Hello, world"},
@@ -58,9 +70,32 @@ TEST_F(RowTexts, FunctionTextByActionKind)
         {BlockKey, "left over", "Completely BLOCK Key! "},
         {6, "odd", "<unknown function> odd"},
         {255, "", "<unknown function> "},
+        {TypeText, "hi", "Type Text: hi (only in notepad.exe, Code.exe)", &NotepadAndCode},
+        {ChangeKey, "t\1", "Change Key To:  Ctrl + F5 (not in game.exe)", &NotInGame}, // t: the code of F5
+        {BlockKey, "", "Completely BLOCK Key!  (not in game.exe)", &NotInGame},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FunctionText(Record(c.action, c.payload)), c.expected) << int(c.action);
+    for (const auto& c : cases) {
+        const CombinationRecord plain = Record(c.action, c.payload);
+        CombinationRecord record = plain;
+        if (c.where) {
+            ASSERT_TRUE(WriteWhere(&record, c.where));
+        }
+        EXPECT_EQ(FunctionText(record), c.expected) << int(c.action);
+        if (!c.where)
+            continue;
+        // What an older reader sees is the action alone, zeros up to the where.
+        const int start = WhereStart(&record);
+        EXPECT_EQ(std::memcmp(&plain, &record, 257 + static_cast<std::size_t>(start)), 0);
+        // Leftovers of an older editor holding the very bytes of a where, but
+        // one byte off: the marker, the fields and the check refuse them.
+        for (int at = start; at < PayloadSize; ++at) {
+            CombinationRecord leftover = record;
+            leftover.payload[at] ^= 0x20;
+            EXPECT_EQ(WhereStart(&leftover), PayloadSize) << at;
+        }
+        ASSERT_TRUE(WriteWhere(&record, &Everywhere));
+        EXPECT_EQ(std::memcmp(&plain, &record, RecordSize), 0) << "clearing leaves the record as it was";
+    }
 }
 
 TEST_F(RowTexts, ChangeKeyNamesModifiersInFixedOrder)
@@ -117,65 +152,14 @@ TEST_F(RowTexts, KeyTextIsTheCombinationText)
     EXPECT_STREQ(out, "A");
 }
 
-namespace {
-CombinationWhere Where(BYTE kind, std::initializer_list<const char*> names)
+TEST_F(RowTexts, ALongTextIsCutBeforeTheWhereAndCannotReachIntoIt)
 {
-    CombinationWhere where = {kind, 0, {}};
-    for (const char* name : names)
-        AddWhereName(&where, name);
-    return where;
-}
-} // namespace
-
-TEST_F(RowTexts, AWhereEndsTheFunctionTextAndLeavesTheActionAsItWas)
-{
-    const CombinationWhere notepad = Where(ActsOnlyIn, {"notepad.exe", "Code.exe"});
-    const CombinationWhere game = Where(ActsNotIn, {"game.exe"});
-    const CombinationWhere everywhere = Where(ActsEverywhere, {});
-    const struct {
-        CombinationRecord record;
-        const CombinationWhere* where;
-        const char* expected;
-    } cases[] = {
-        {Record(TypeText, "hi"), &notepad, "Type Text: hi (only in notepad.exe, Code.exe)"},
-        {ChangeKeyRecord(116, 1, 0, 0), &game, "Change Key To:  Ctrl + F5 (not in game.exe)"},
-        {Record(BlockKey), &game, "Completely BLOCK Key!  (not in game.exe)"},
-    };
-    for (const auto& c : cases) {
-        CombinationRecord record = c.record;
-        ASSERT_TRUE(WriteWhere(&record, c.where));
-        EXPECT_EQ(FunctionText(record), c.expected);
-        // What an older reader sees is the action alone, zeros up to the where.
-        EXPECT_EQ(std::memcmp(&c.record, &record, 257 + static_cast<std::size_t>(WhereStart(&record))), 0);
-        ASSERT_TRUE(WriteWhere(&record, &everywhere));
-        EXPECT_EQ(std::memcmp(&c.record, &record, RecordSize), 0) << "clearing leaves the record as it was";
-    }
-    // A long text is cut before the where, never the where.
     CombinationRecord text = Record(TypeText);
-    std::memset(text.payload, 't', TextRoomFor(&notepad));
-    ASSERT_TRUE(WriteWhere(&text, &notepad));
+    std::memset(text.payload, 't', TextRoomFor(&NotepadAndCode));
+    ASSERT_TRUE(WriteWhere(&text, &NotepadAndCode));
     std::string row = FunctionText(text, 200);
     EXPECT_EQ(row.substr(row.size() - 9), "Code.exe)") << row;
-    text.payload[TextRoomFor(&notepad)] = 't';
-    EXPECT_FALSE(WriteWhere(&text, &notepad)) << "a text one byte longer leaves no room";
-}
-
-TEST_F(RowTexts, NoRecordThatQuillonWroteBeforeReadsAsHavingAWhere)
-{
-    CombinationWhere where = Where(ActsOnlyIn, {"a.exe"});
-    CombinationRecord record = Record(TypeText, "x");
-    ASSERT_TRUE(WriteWhere(&record, &where));
-    const int start = WhereStart(&record);
-    ASSERT_LT(start, PayloadSize);
-    // Leftovers of an older editor holding the very bytes of a where, but one
-    // byte off: the marker, the fields and the check refuse them.
-    for (int at = start; at < PayloadSize; ++at) {
-        CombinationRecord leftover = record;
-        leftover.payload[at] ^= 0x20;
-        EXPECT_EQ(WhereStart(&leftover), PayloadSize) << at;
-    }
-    // The names must lie behind the text's end.
-    CombinationRecord longText = record;
-    std::memset(longText.payload, 'x', static_cast<std::size_t>(start + 1));
-    EXPECT_EQ(WhereStart(&longText), PayloadSize);
+    text.payload[TextRoomFor(&NotepadAndCode)] = 't';
+    EXPECT_EQ(WhereStart(&text), PayloadSize) << "the names must lie behind the text's end";
+    EXPECT_FALSE(WriteWhere(&text, &NotepadAndCode)) << "a text one byte longer leaves no room";
 }
