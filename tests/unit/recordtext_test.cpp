@@ -37,16 +37,9 @@ std::string FunctionText(const CombinationRecord& record, std::size_t capacity =
     return out.data();
 }
 
-CombinationWhere Where(BYTE kind, std::initializer_list<const char*> names)
-{
-    CombinationWhere where = {kind, 0, {}};
-    for (const char* name : names)
-        AddWhereName(&where, name);
-    return where;
-}
-const CombinationWhere NotepadAndCode = Where(ActsOnlyIn, {"notepad.exe", "Code.exe"});
-const CombinationWhere NotInGame = Where(ActsNotIn, {"game.exe"});
-const CombinationWhere Everywhere = Where(ActsEverywhere, {});
+const CombinationWhere NotepadAndCode = {ActsOnlyIn, 2, {"notepad.exe", "Code.exe"}};
+const CombinationWhere NotInGame = {ActsNotIn, 1, {"game.exe"}};
+const CombinationWhere Everywhere = {ActsEverywhere, 0, {}};
 
 class RowTexts : public ::testing::Test {
 protected:
@@ -77,9 +70,7 @@ TEST_F(RowTexts, FunctionTextByActionKind)
     for (const auto& c : cases) {
         const CombinationRecord plain = Record(c.action, c.payload);
         CombinationRecord record = plain;
-        if (c.where) {
-            ASSERT_TRUE(WriteWhere(&record, c.where));
-        }
+        ASSERT_TRUE(!c.where || WriteWhere(&record, c.where));
         EXPECT_EQ(FunctionText(record), c.expected) << int(c.action);
         if (!c.where)
             continue;
