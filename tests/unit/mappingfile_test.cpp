@@ -112,7 +112,6 @@ TEST_F(MappingFile, OnlyAnAbsentFileIsNoFileAndNeitherChangesTheTable)
         MappingLoadResult result;
     } faults[] = {
         {"no file", [](MappingDirectory& d) { std::remove(d.PathOf("mapping.mp").c_str()); }, MappingMissing},
-        {"no folder", [](MappingDirectory& d) { Fake.executablePath = d.PathOf("gone/Quillon.exe"); }, MappingMissing},
         {"held by another program", [](MappingDirectory& d) { Fake.heldFile = d.PathOf("mapping.mp"); },
          MappingUnreadable},
         {"read fails half-way", [](MappingDirectory&) { Fake.readBytesLeft = 3257 + 5; }, MappingUnreadable},
