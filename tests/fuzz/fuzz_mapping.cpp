@@ -56,10 +56,9 @@ void RoundTrip(const CombinationRecord* record)
 }
 
 // A first byte of 0xFE stands for one whole record: the rest of the input,
-// then zeros; 0xFD for one with a where (random bytes hardly carry its
-// check): the second byte its kind and number of names, each then ending in
-// a 0 before the record's bytes; 0xFF for a file of 301 to 304 empty records
-// (long files are slow to run).
+// then zeros; 0xFD for one with a where (random bytes hardly carry its check):
+// the second byte its kind and number of names, each ending in a 0 before the
+// record's bytes; 0xFF for 301 to 304 empty records (long files are slow).
 void WriteFile(const std::uint8_t* data, std::size_t size)
 {
     std::vector<char>& file = Fake.files[g_path];
