@@ -112,8 +112,6 @@ TEST_F(MappingFile, OnlyAnAbsentFileIsNoFileAndNeitherChangesTheTable)
         MappingLoadResult result;
     } faults[] = {
         {"no file", [](MappingDirectory& d) { std::remove(d.PathOf("mapping.mp").c_str()); }, MappingMissing},
-        {"held by another program", [](MappingDirectory& d) { Fake.heldFile = d.PathOf("mapping.mp"); },
-         MappingUnreadable},
         {"read fails half-way", [](MappingDirectory&) { Fake.readBytesLeft = 3257 + 5; }, MappingUnreadable},
         {"a folder of that name",
          [](MappingDirectory& d) { auto p = d.PathOf("mapping.mp"); std::remove(p.c_str()); mkdir(p.c_str(), 0700); },
