@@ -64,7 +64,6 @@ TEST_F(RowTexts, FunctionTextByActionKind)
         {6, "odd", "<unknown function> odd"},
         {255, "", "<unknown function> "},
         {TypeText, "hi", "Type Text: hi (only in notepad.exe, Code.exe)", &NotepadAndCode},
-        {ChangeKey, "t\1", "Change Key To:  Ctrl + F5 (not in game.exe)", &NotInGame}, // t: the code of F5
         {BlockKey, "", "Completely BLOCK Key!  (not in game.exe)", &NotInGame},
     };
     for (const auto& c : cases) {
