@@ -75,8 +75,7 @@ void WriteFile(const std::uint8_t* data, std::size_t size)
         if (!name.empty())
             AddWhereName(&where, name.c_str());
     }
-    CombinationRecord record;
-    std::memset(&record, 0, sizeof record);
+    CombinationRecord record = {};
     if (data[0] != 0xFF && at < size)
         std::memcpy(&record, data + at, size - at < RecordSize ? size - at : RecordSize);
     if (data[0] == 0xFD)
