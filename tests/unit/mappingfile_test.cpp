@@ -106,30 +106,19 @@ TEST_F(MappingFile, LoadsBySize)
 
 TEST_F(MappingFile, OnlyAnAbsentFileIsNoFileAndNeitherChangesTheTable)
 {
-    const struct {
-        const char* what;
-        void (*inject)(MappingDirectory&);
-        MappingLoadResult result;
-    } faults[] = {
-        {"no file", [](MappingDirectory& d) { std::remove(d.PathOf("mapping.mp").c_str()); }, MappingMissing},
-        {"read fails half-way", [](MappingDirectory&) { Fake.readBytesLeft = 3257 + 5; }, MappingUnreadable},
-        {"a folder of that name",
-         [](MappingDirectory& d) { auto p = d.PathOf("mapping.mp"); std::remove(p.c_str()); mkdir(p.c_str(), 0700); },
-         MappingUnreadable},
-    };
-    for (const auto& fault : faults) {
-        SCOPED_TRACE(fault.what);
-        FakeReset();
-        Fake.executablePath = dir + "/Quillon.exe";
-        Write(FileOf(4));
-        table.count = 3;
-        table.records[2] = NumberedRecord(9);
-        fault.inject(*this);
-        EXPECT_EQ(fault.result, LoadMappingFile(&table, nullptr));
-        EXPECT_EQ(3, table.count);
-        EXPECT_STREQ("record 9", table.records[2].payload);
-        EXPECT_TRUE(Fake.messageBoxes.empty());
-    }
+    table.count = 3;
+    table.records[2] = NumberedRecord(9);
+    EXPECT_EQ(MappingMissing, LoadMappingFile(&table, nullptr));
+    Write(FileOf(4));
+    Fake.readBytesLeft = 3257 + 5;
+    EXPECT_EQ(MappingUnreadable, LoadMappingFile(&table, nullptr)) << "the read fails half-way";
+    Fake.readBytesLeft = -1;
+    std::remove(PathOf("mapping.mp").c_str());
+    mkdir(PathOf("mapping.mp").c_str(), 0700);
+    EXPECT_EQ(MappingUnreadable, LoadMappingFile(&table, nullptr)) << "a folder of that name";
+    EXPECT_EQ(3, table.count);
+    EXPECT_STREQ("record 9", table.records[2].payload);
+    EXPECT_TRUE(Fake.messageBoxes.empty());
 }
 
 TEST_F(MappingFile, ShorterFileSetsTheCountAndKeepsLaterBytes)
