@@ -28,17 +28,17 @@ std::string g_path;
 CombinationTable g_programTable;
 
 // Rows are formed from an exactly sized copy, so that a read past the
-// payload leaves the allocation and is caught; made once, as long files have many rows.
-CombinationRecord* g_alone = new CombinationRecord;
-char* g_keys = new char[RowTextSize];
-char* g_function = new char[RowTextSize];
-
+// payload leaves the allocation and is caught.
 void FormRow(int, const CombinationRecord* record)
 {
-    *g_alone = *record;
-    FormatKeyText(g_alone, g_keys, RowTextSize);
-    FormatFunctionText(g_alone, g_function, RowTextSize);
-    if (std::strlen(g_keys) >= RowTextSize || std::strlen(g_function) >= RowTextSize)
+    // Made once: a long file has many rows.
+    static CombinationRecord* alone = new CombinationRecord;
+    static char* keys = new char[RowTextSize];
+    static char* function = new char[RowTextSize];
+    *alone = *record;
+    FormatKeyText(alone, keys, RowTextSize);
+    FormatFunctionText(alone, function, RowTextSize);
+    if (std::strlen(keys) >= RowTextSize || std::strlen(function) >= RowTextSize)
         abort();
 }
 
@@ -117,9 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ForceReloadKeysFromDisk();
     ClearLiveKeys();
 
-    // Each of the first records' keys pressed and let go, in code order, in
-    // a program its where names (or another one); every other time another
-    // program comes to the front before the keys are let go.
+    // Each of the first records' keys pressed and let go, in code order, in a program its where
+    // names or another; every other time another program comes to the front before they are let go.
     int records = Hook.table.count < 8 ? Hook.table.count : 8;
     for (int i = 0; i < records; ++i) {
         CombinationWhere where;
