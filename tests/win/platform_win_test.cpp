@@ -144,8 +144,7 @@ TEST(Win32Platform, KeysCarryTheirOwnScanCodesAndTextConvertsWhole)
 
 TEST(Win32Platform, AHookThatIsGoneAlreadyCountsAsRemoved)
 {
-    HOOKPROC passOn = [](int code, WPARAM w, LPARAM l) { return CallNextHookEx(nullptr, code, w, l); };
-    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, passOn, GetModuleHandleA(nullptr), 0);
+    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, OsCallNextHook, GetModuleHandleA(nullptr), 0);
     ASSERT_NE(nullptr, hook);
     EXPECT_TRUE(OsRemoveHook(hook));
     EXPECT_TRUE(OsRemoveHook(hook)) << "as after the system dropped it: the handle is no hook any more";
