@@ -444,10 +444,8 @@ TEST_F(EditorRules, WhereNamesAreReadAndRefusedAsAUserWouldExpect)
     for (const auto& row : table) {
         char buffer[400];
         const char* refusal = WhereRefusal(TypeText, row.argument, row.kind, row.names, buffer, sizeof buffer);
-        ASSERT_EQ(refusal == nullptr, row.refusal == nullptr) << row.names << ": " << refusal;
-        if (refusal) {
-            EXPECT_NE(std::strstr(refusal, row.refusal), nullptr) << refusal;
-        }
+        const std::string said = refusal ? refusal : "(taken)";
+        EXPECT_NE(said.find(row.refusal ? row.refusal : "(taken)"), std::string::npos) << row.names << ": " << said;
     }
     char names[200];
     AddWhereProgram("notepad.exe, ", "CODE.exe", names, sizeof names);
