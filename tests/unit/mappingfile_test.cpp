@@ -89,8 +89,7 @@ TEST_F(MappingFile, LoadsBySize)
         rowsSeen.clear();
         EXPECT_EQ(c.result, LoadMappingFile(&table, SeeRow));
         EXPECT_EQ(c.count, table.count);
-        // Each caller says what the result means to it, in its own words.
-        EXPECT_TRUE(Fake.messageBoxes.empty());
+        EXPECT_TRUE(Fake.messageBoxes.empty()) << "each caller says what the result means to it";
         if (c.result == MappingRejected) {
             EXPECT_TRUE(rowsSeen.empty());
             EXPECT_EQ(static_cast<std::size_t>(c.size), Read().size()) << "left on disk";
