@@ -133,8 +133,7 @@ TEST(Win32Platform, SaveAndLoadBesideTheProgram)
 
 TEST(Win32Platform, KeysCarryTheirOwnScanCodesAndTextConvertsWhole)
 {
-    OsLayout layout = OsForegroundLayout();
-    EXPECT_EQ(0xE01Du, OsScanCodeOf(VK_RCONTROL, layout));
+    EXPECT_EQ(0xE01Du, OsScanCodeOf(VK_RCONTROL, OsForegroundLayout()));
     EXPECT_TRUE(OsIsCasedLetter(0xE9));
     EXPECT_FALSE(OsIsCasedLetter('1'));
     unsigned short wide[8];
