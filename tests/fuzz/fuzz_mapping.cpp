@@ -1,5 +1,4 @@
-// Arbitrary bytes as "mapping.mp" (in the fake's memory store, for speed):
-// the program and the library load it, every row text is
+// Arbitrary bytes as "mapping.mp": both loaders take it, every row text is
 // formed, every record's text line reads back as the same record whenever it
 // claims to carry it whole, and every record is matched against key events. AddressSanitizer
 // watches that nothing reads or writes outside a record, the table or a text.
@@ -29,19 +28,17 @@ std::string g_path;
 CombinationTable g_programTable;
 
 // Rows are formed from an exactly sized copy, so that a read past the
-// payload leaves the allocation and is caught. The blocks are made once: a
-// fresh allocation for every row of a long file would cost more than the
-// rest of the run.
-CombinationRecord* g_alone;
-char* g_keys;
-char* g_function;
-
+// payload leaves the allocation and is caught.
 void FormRow(int, const CombinationRecord* record)
 {
-    *g_alone = *record;
-    FormatKeyText(g_alone, g_keys, RowTextSize);
-    FormatFunctionText(g_alone, g_function, RowTextSize);
-    if (std::strlen(g_keys) >= RowTextSize || std::strlen(g_function) >= RowTextSize)
+    // Made once: a long file has many rows.
+    static CombinationRecord* alone = new CombinationRecord;
+    static char* keys = new char[RowTextSize];
+    static char* function = new char[RowTextSize];
+    *alone = *record;
+    FormatKeyText(alone, keys, RowTextSize);
+    FormatFunctionText(alone, function, RowTextSize);
+    if (std::strlen(keys) >= RowTextSize || std::strlen(function) >= RowTextSize)
         abort();
 }
 
@@ -59,46 +56,32 @@ void RoundTrip(const CombinationRecord* record)
 }
 
 // A first byte of 0xFE stands for one whole record: the rest of the input,
-// then zeros, so that records are cheap to come by; 0xFD for the same record
-// with a where: the second byte its kind and number of names, which follow,
-// each ending in a 0, before the record's bytes (a where that is found in
-// stored bytes must carry its check, which random bytes hardly do); 0xFF
-// for a file of 301 to 304 empty records, of which the first 300 are taken
-// (what that takes does not depend on the records, and long files are slow
-// to run).
+// then zeros; 0xFD for one with a where (random bytes hardly carry its check):
+// the second byte its kind and number of names, each ending in a 0 before the
+// record's bytes; 0xFF for 301 to 304 empty records (long files are slow).
 void WriteFile(const std::uint8_t* data, std::size_t size)
 {
     std::vector<char>& file = Fake.files[g_path];
-    if (size >= 2 && data[0] == 0xFD) {
-        CombinationWhere where;
-        ClearWhere(&where);
-        where.kind = static_cast<BYTE>(data[1] % 3);
-        std::size_t at = 2;
-        for (int n = where.kind ? 1 + (data[1] >> 2) % MaxWherePrograms : 0; n > 0 && at < size; --n) {
-            char name[ProgramNameSize] = {};
-            for (std::size_t i = 0; at < size && data[at] != 0; ++at)
-                if (i < sizeof name - 1)
-                    name[i++] = static_cast<char>(data[at]);
-            ++at;
-            if (name[0])
-                AddWhereName(&where, name);
-        }
-        CombinationRecord record;
-        std::memset(&record, 0, sizeof record);
-        if (at < size)
-            std::memcpy(&record, data + at, size - at < RecordSize ? size - at : RecordSize);
-        WriteWhere(&record, &where); // when it does not fit, the record stays as it is
-        file.assign(reinterpret_cast<const char*>(&record), reinterpret_cast<const char*>(&record) + RecordSize);
-        return;
-    }
-    if (size < 2 || data[0] < 0xFE) {
+    if (size < 2 || data[0] < 0xFD) {
         file.assign(data, data + size);
         return;
     }
-    std::size_t records = data[0] == 0xFF ? 301 + data[1] % 4 : 1;
-    file.assign(records * RecordSize, 0);
-    if (data[0] == 0xFE)
-        std::memcpy(file.data(), data + 2, size - 2 < RecordSize ? size - 2 : RecordSize);
+    CombinationWhere where = {static_cast<BYTE>(data[0] == 0xFD ? data[1] % 3 : 0), 0, {}};
+    std::size_t at = 2;
+    for (int n = where.kind ? 1 + (data[1] >> 2) % MaxWherePrograms : 0; n > 0 && at < size; --n) {
+        const char* bytes = reinterpret_cast<const char*>(data + at);
+        std::string name(bytes, strnlen(bytes, size - at));
+        at += name.size() + 1;
+        if (!name.empty())
+            AddWhereName(&where, name.c_str());
+    }
+    CombinationRecord record = {};
+    if (data[0] != 0xFF && at < size)
+        std::memcpy(&record, data + at, size - at < RecordSize ? size - at : RecordSize);
+    if (data[0] == 0xFD)
+        WriteWhere(&record, &where); // when it does not fit, the record stays as it is
+    file.assign((data[0] == 0xFF ? 301 + data[1] % 4 : 1) * RecordSize, 0);
+    std::memcpy(file.data(), &record, RecordSize);
 }
 
 void Press(int vk, bool up)
@@ -110,11 +93,8 @@ void Press(int vk, bool up)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    g_alone = new CombinationRecord;
-    g_keys = new char[RowTextSize];
-    g_function = new char[RowTextSize];
     FakeReset();
-    Fake.memoryFiles = true;
+    Fake.memoryFiles = true; // for speed
     Fake.executablePath = "C:\\Quillon\\Quillon.exe";
     g_path = "C:\\Quillon\\mapping.mp";
     InitKeyNames();
@@ -137,9 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ForceReloadKeysFromDisk();
     ClearLiveKeys();
 
-    // Each of the first records' keys pressed and let go, in code order, in
-    // a program its where names (or another one); every other time another
-    // program comes to the front before the keys are let go.
+    // Each of the first records' keys pressed and let go, in code order, in a program its where
+    // names or another; every other time another program comes to the front before they are let go.
     int records = Hook.table.count < 8 ? Hook.table.count : 8;
     for (int i = 0; i < records; ++i) {
         CombinationWhere where;

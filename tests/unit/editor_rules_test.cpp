@@ -144,24 +144,22 @@ TEST_F(EditorRules, EnableTableFollowsTheChoice)
     }
 }
 
-namespace {
-// RADIO chooses ACTION, ACTION checks RADIO, and ARGUMENT holds its payload.
-void ExpectRadioOfAction(int radio, int action, int argument)
-{
-    EXPECT_EQ(ActionOfRadio(radio), action) << radio;
-    EXPECT_EQ(RadioOfAction(action), radio) << action;
-    EXPECT_EQ(ArgumentControlOf(action), argument) << action;
-}
-} // namespace
-
 TEST_F(EditorRules, RadiosActionsAndArguments)
 {
-    ExpectRadioOfAction(IDC_DISABLE_ACTION, DisableCombination, 0);
-    ExpectRadioOfAction(IDC_TYPE_TEXT, TypeText, IDC_TEXT_EDIT);
-    ExpectRadioOfAction(IDC_LAUNCH_APP, LaunchApplication, IDC_PATH_EDIT);
-    ExpectRadioOfAction(IDC_GO_TO_URL, GoToUrl, IDC_URL_EDIT);
-    ExpectRadioOfAction(IDC_CHANGE_KEY, ChangeKey, IDC_TARGET_LIST);
-    ExpectRadioOfAction(IDC_BLOCK_KEY, BlockKey, 0);
+    const struct {
+        int radio;
+        int action;
+        int argument;
+    } table[] = {
+        {IDC_DISABLE_ACTION, DisableCombination, 0}, {IDC_TYPE_TEXT, TypeText, IDC_TEXT_EDIT},
+        {IDC_LAUNCH_APP, LaunchApplication, IDC_PATH_EDIT}, {IDC_GO_TO_URL, GoToUrl, IDC_URL_EDIT},
+        {IDC_CHANGE_KEY, ChangeKey, IDC_TARGET_LIST},  {IDC_BLOCK_KEY, BlockKey, 0},
+    };
+    for (const auto& row : table) {
+        EXPECT_EQ(ActionOfRadio(row.radio), row.action);
+        EXPECT_EQ(RadioOfAction(row.action), row.radio);
+        EXPECT_EQ(ArgumentControlOf(row.action), row.argument);
+    }
     EXPECT_EQ(ActionOfRadio(IDOK), -1);
     EXPECT_EQ(ActionOfRadio(IDC_TARGET_LIST), -1);
     EXPECT_EQ(RadioOfAction(9), 0);
@@ -427,38 +425,28 @@ TEST_F(EditorRules, QuickHelpTexts)
 TEST_F(EditorRules, WhereNamesAreReadAndRefusedAsAUserWouldExpect)
 {
     const std::string longText(2987, 't');
+    const std::string longName = std::string(256, 'n') + ",a";
     const struct {
         int kind;
         const char* names;
         const char* argument; // of a text
         const char* refusal;  // nullptr: taken
-        int count;
     } table[] = {
-        {ActsEverywhere, "a:b", "x", nullptr, 0},
-        {ActsOnlyIn, " notepad.exe ,, Code.exe,", "x", nullptr, 2},
-        {ActsNotIn, "\"a,b.exe\", c d.exe", "x", nullptr, 2},
-        {ActsOnlyIn, " , ", "x", "Name the programs", 0},
-        {ActsOnlyIn, "a,b,c,d,e,f,g,h,i", "x", "at most 8 programs", 8},
-        {ActsNotIn, "x.exe, note:pad.exe", "x", "\"note:pad.exe\" cannot be the file name", 2},
-        {ActsOnlyIn, "con.txt", "x", "cannot be the file name", 1},
-        {ActsOnlyIn, "a.exe", longText.c_str(), "at most 2981 characters; it has 2987", 1},
+        {ActsEverywhere, "a:b", "x", nullptr},
+        {ActsOnlyIn, " notepad.exe ,, Code.exe,", "x", nullptr},
+        {ActsNotIn, "\"a,b.exe\", c d.exe", "x", nullptr},
+        {ActsOnlyIn, " , ", "x", "Name the programs"},
+        {ActsOnlyIn, "a,b,c,d,e,f,g,h,i", "x", "at most 8 programs"},
+        {ActsOnlyIn, longName.c_str(), "x", "at most 255 characters"},
+        {ActsNotIn, "x.exe, note:pad.exe", "x", "\"note:pad.exe\" cannot be the file name"},
+        {ActsOnlyIn, "a.exe", longText.c_str(), "at most 2981 characters; it has 2987"},
     };
     for (const auto& row : table) {
-        CombinationWhere where;
-        ParseWhereNames(row.names, row.kind, &where);
-        EXPECT_EQ(where.count, row.count) << row.names;
         char buffer[400];
         const char* refusal = WhereRefusal(TypeText, row.argument, row.kind, row.names, buffer, sizeof buffer);
-        if (!row.refusal) {
-            EXPECT_EQ(refusal, nullptr) << row.names << ": " << refusal;
-            continue;
-        }
-        ASSERT_NE(refusal, nullptr) << row.names;
-        EXPECT_NE(std::strstr(refusal, row.refusal), nullptr) << refusal;
+        const std::string said = refusal ? refusal : "(taken)";
+        EXPECT_NE(said.find(row.refusal ? row.refusal : "(taken)"), std::string::npos) << row.names << ": " << said;
     }
-    CombinationWhere where;
-    EXPECT_EQ(ParseWhereNames((std::string(256, 'n') + ",a").c_str(), ActsOnlyIn, &where), WhereNameTooLong);
-
     char names[200];
     AddWhereProgram("notepad.exe, ", "CODE.exe", names, sizeof names);
     EXPECT_STREQ(names, "notepad.exe, CODE.exe");
@@ -473,21 +461,15 @@ TEST_F(EditorRules, FinishStoresTheWhereAndTheChooserShowsItAgain)
     static ActionChooserOpening view;
     CombinationWhere where;
     ParseWhereNames("\"a,b.exe\", game.exe", ActsNotIn, &where);
-    std::memset(PendingCombination.payload, 'p', sizeof PendingCombination.payload);
     FinishChoice(&edit, TypeText, std::string(2999, 'L').c_str(), false, false, false, &where);
-    EXPECT_EQ(std::strlen(PendingCombination.payload), static_cast<std::size_t>(TextRoomFor(&where)))
-        << "the text is cut to leave room for the where";
     PrepareActionChooser(&edit, &view);
     EXPECT_EQ(view.whereRadio, IDC_WHERE_NOT_IN);
     EXPECT_STREQ(view.whereNames, "\"a,b.exe\", game.exe");
-    EXPECT_EQ(std::strlen(view.text), static_cast<std::size_t>(TextRoomFor(&where)));
+    EXPECT_EQ(std::strlen(view.text), static_cast<std::size_t>(TextRoomFor(&where))) << "cut to leave room";
     edit.isNew = true;
     PrepareActionChooser(&edit, &view);
     EXPECT_EQ(view.whereRadio, IDC_WHERE_EVERYWHERE) << "a new combination acts everywhere";
-    EXPECT_STREQ(view.whereNames, "");
-    // Finish with everywhere clears a where stored before.
     FinishChoice(&edit, ChangeKey, "B  (code:66)", false, false, false, nullptr);
-    CombinationWhere back;
-    ReadWhere(&PendingCombination, &back);
-    EXPECT_EQ(back.kind, ActsEverywhere);
+    PrepareActionChooser(&edit, &view);
+    EXPECT_EQ(view.whereRadio, IDC_WHERE_EVERYWHERE) << "Finish with everywhere clears the where";
 }

