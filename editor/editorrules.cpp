@@ -402,7 +402,9 @@ void FormatWhereNames(const CombinationWhere* where, char* out, std::size_t capa
     }
 }
 
-void AddWhereProgram(const char* text, const char* name, char* out, std::size_t capacity) {
+void AddWhereProgram(const char* given, const char* name, char* out, std::size_t capacity) {
+    char text[WhereNamesTextSize]; // a copy: `out` may be the text itself
+    CopyBounded(text, sizeof text, given, sizeof text - 1);
     CombinationWhere where;
     ParseWhereNames(text, ActsOnlyIn, &where);
     for (int i = 0; i < where.count; ++i) {

@@ -58,6 +58,9 @@ bool ChoiceEnablesControl(int choice, int controlId);
 // actions only with a non-empty argument.
 bool FinishRule(int choice, const char* argumentText);
 
+// The names box: room for every name, quoted, with its comma and blank.
+const std::size_t WhereNamesTextSize = MaxWherePrograms * (ProgramNameSize + 4);
+
 // What the dialog shows when it opens on a combination.
 struct ActionChooserOpening {
     int currentChoice;
@@ -71,7 +74,7 @@ struct ActionChooserOpening {
     int textControl;    // 1012, 1013 or 1014 gets `text`; 0: none
     char text[PayloadSize];
     int whereRadio;     // IDC_WHERE_EVERYWHERE, _ONLY_IN or _NOT_IN
-    char whereNames[MaxWherePrograms * (ProgramNameSize + 4)];
+    char whereNames[WhereNamesTextSize];
 };
 void PrepareActionChooser(const CombinationEdit* edit, ActionChooserOpening* view);
 
@@ -112,7 +115,7 @@ WhereNamesResult ParseWhereNames(const char* text, int whereKind, CombinationWhe
 // The names of `where` as the names box shows them ("a.exe, b.exe").
 void FormatWhereNames(const CombinationWhere* where, char* out, std::size_t capacity);
 // The names box's text with `name` added at its end, unless it names it
-// already; cut to `capacity`.
+// already; cut to `capacity`. `out` may be `text`.
 void AddWhereProgram(const char* text, const char* name, char* out, std::size_t capacity);
 // Why Finish refuses the where of the names box for this choice and
 // argument (no names, too many, a name that cannot be a program's file

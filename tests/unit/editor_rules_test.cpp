@@ -453,7 +453,8 @@ TEST_F(EditorRules, WhereNamesAreReadAndRefusedAsAUserWouldExpect)
     AddWhereProgram(names, "Notepad.EXE", names, sizeof names);
     EXPECT_STREQ(names, "notepad.exe, CODE.exe") << "a name is there once";
     AddWhereProgram("", "a,b.exe", names, sizeof names);
-    EXPECT_STREQ(names, "\"a,b.exe\"");
+    AddWhereProgram(names, "d.exe", names, sizeof names); // as the chooser calls it
+    EXPECT_STREQ(names, "\"a,b.exe\", d.exe");
 }
 
 TEST_F(EditorRules, FinishStoresTheWhereAndTheChooserShowsItAgain)
