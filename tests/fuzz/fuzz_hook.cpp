@@ -153,7 +153,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memset(&Hook.typerReleased, 0, sizeof Hook.typerReleased);
     Hook.loneMenuKeys = 0;
     std::memset(Fake.systemKeys, 0, sizeof Fake.systemKeys);
-    std::memset(Fake.toggled, 0, sizeof Fake.toggled);
     Fake.strayMenuTaps = Fake.loneMenuKeys = 0;
     FakeForeground(""); // every input alike: no program in front, Caps Lock off
     Hook.capsLockOn = Hook.capsLockDown = false;
