@@ -82,8 +82,7 @@ void Event(Input& in)
     // Now and then the left Ctrl that comes with AltGr, while the user's own
     // left Ctrl is up; its repeats and its release come with it.
     bool down = (flags & LLKHF_UP) == 0;
-    bool altGr = vk == 0xA2 && (g_altGrCtrl || (down && (control & 0x80) && !g_law.held[0xA2]));
-    DWORD scan = altGr ? 0x21D : 0;
+    DWORD scan = vk == 0xA2 && (g_altGrCtrl || (down && (control & 0x80) && !g_law.held[0xA2])) ? 0x21D : 0;
 
     BYTE live[256];
     std::memcpy(live, Hook.live, 256);
@@ -115,14 +114,12 @@ void Event(Input& in)
         Fake.systemKeys[vk] = systemBefore;
     else if (user && scan)
         g_altGrCtrl = down;
-    else if (user)
-        LawSees(&g_law, vk, down, result);
 
     // Now and then the typer's turn: type what waits.
     if (in.Next() % 4 == 0)
         TakeSideEffects(true);
 
-    LawAfter(&g_law, before, g_altGrCtrl);
+    LawAfter(&g_law, before, user && !scan ? vk : -1, down, result, g_altGrCtrl);
     Check(g_law.leftDown == 0);
     Check(g_law.heldUp == 0);
     Check(Fake.strayMenuTaps == 0);

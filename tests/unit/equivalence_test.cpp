@@ -135,8 +135,7 @@ std::vector<CombinationRecord> HoldingIn(const std::vector<CombinationRecord>& r
 
 // Everything observable of one run, event by event. `reloads` are the tables
 // that Reload events read in turn; of the keys sent, those of the rules. With
-// `law`, counted over the run, the typer types each text queued. With `front`,
-// the literal reading takes only the records that hold for it.
+// `law` the typer types each text; the literal reading takes what holds in `front`.
 std::string Trace(LRESULT (*proc)(int, WPARAM, LPARAM), const std::vector<CombinationRecord>& records,
                   const std::vector<Event>& events, bool reentrant,
                   const std::vector<std::vector<CombinationRecord>>& reloads = {},
@@ -189,16 +188,15 @@ std::string Trace(LRESULT (*proc)(int, WPARAM, LPARAM), const std::vector<Combin
                 ReferenceReplaceTable(&referenceTable);
         } else {
             result = Feed(proc, e.vk, e.flags, e.code);
-            if (law && !(e.flags & LLKHF_INJECTED) && e.code == 0)
-                LawSees(law, e.vk, !(e.flags & LLKHF_UP), result);
         }
         trace += std::to_string(result) + ":" + SynthesizedKeys(keysBefore, true) + "|" +
                  TakeSideEffects(law != nullptr);
         for (std::size_t i = textsBefore; i < Fake.windowTexts.size(); ++i)
             trace += "|W(" + Fake.windowTexts[i].text + ")";
         trace += "\n";
+        bool user = e.op == KeyEvent && !(e.flags & LLKHF_INJECTED) && e.code == 0;
         if (law)
-            LawAfter(law, keysBefore);
+            LawAfter(law, keysBefore, user ? e.vk : -1, !(e.flags & LLKHF_UP), result);
     }
     Fake.reinject = nullptr;
     return trace;

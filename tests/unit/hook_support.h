@@ -96,10 +96,7 @@ inline LRESULT Feed(LRESULT (*proc)(int, WPARAM, LPARAM), int vk, DWORD flags, i
 }
 
 // The key a keyboard sends for a generic Shift, Ctrl or Alt: the left one, or the right.
-inline int KeyboardCode(int vk, bool right = false)
-{
-    return vk >= 0x10 && vk <= 0x12 ? 0xA0 + 2 * (vk - 0x10) + right : vk;
-}
+inline int KeyboardCode(int vk, bool right = false) { return vk >= 0x10 && vk <= 0x12 ? 0xA0 + 2 * (vk - 0x10) + right : vk; }
 
 // A sent key back through `proc` as the system delivers it: injected, a
 // generic key as the side its extended bit names, a character as VK_PACKET.
@@ -173,27 +170,25 @@ struct KeyLaw {
     int leftDown = 0, heldUp = 0;
 };
 
-// A real event of the user's (hook code 0) and the hook's answer.
-inline void LawSees(KeyLaw* law, int vk, bool down, LRESULT result)
+// After each event, with what was sent since `from`: `vk` the key of a real
+// event of the user's (hook code 0), else -1, and the hook's answer;
+// `alsoHeld` a key down that is no key of the user's.
+inline void LawAfter(KeyLaw* law, std::size_t from, int vk, bool down, LRESULT result, bool alsoHeld = false)
 {
-    law->held[vk] = down;
-    law->reached[vk] = down && (result != 1 || law->reached[vk]);
-}
-
-// After each event, with what was sent since `from`; `alsoHeld`: a key down
-// that is no key of the user's.
-inline void LawAfter(KeyLaw* law, std::size_t from, bool alsoHeld = false)
-{
+    if (vk >= 0) {
+        law->held[vk] = down;
+        law->reached[vk] = down && (result != 1 || law->reached[vk]);
+    }
     for (std::size_t i = from; i < Fake.keyEvents.size(); ++i)
         if (SentReason(Fake.keyEvents[i].extra) == SentForRule)
             law->target[KeyboardCode(Fake.keyEvents[i].vk)] = !(Fake.keyEvents[i].flags & KEYEVENTF_KEYUP);
-    bool holding = alsoHeld, down = false, sending = false;
+    bool holding = alsoHeld, systemDown = false, sending = false;
     for (int c = 0; c < 256; ++c) {
         holding = holding || law->held[c];
-        down = down || Fake.systemKeys[c];
+        systemDown = systemDown || Fake.systemKeys[c];
         sending = sending || law->target[c];
     }
-    law->leftDown += !holding && down;
+    law->leftDown += !holding && systemDown;
     for (int m : {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C})
         law->heldUp += law->held[m] && law->reached[m] && !sending && !Fake.systemKeys[m];
 }
