@@ -38,8 +38,7 @@ LRESULT FeedToken(const char* token)
         flags |= LLKHF_INJECTED;
     std::size_t at = t.find('@');
     int code = at == std::string::npos ? 0 : std::stoi(t.substr(at + 1));
-    DWORD scan = t.find('g') != std::string::npos ? 0x21D : 0;
-    return Feed(KeyRemapProc, std::stoi(t.substr(1)), flags, code, 0, scan);
+    return Feed(KeyRemapProc, std::stoi(t.substr(1)), flags, code, 0, t.find('g') != std::string::npos ? 0x21D : 0);
 }
 
 const std::vector<Sequence> Sequences = {
