@@ -27,8 +27,6 @@ BYTE g_capture[256];
 KeyLaw g_law;     // over the user's keys: real events with hook code 0
 bool g_altGrCtrl; // the left Ctrl that comes with AltGr, a key of its own
 
-void Reinject(const FakeKeyEvent& e) { ReinjectInto(KeyRemapProc, e); }
-
 // Says the line of the invariant that broke: the stack trace loses it once inlined.
 #define Check(ok) ((ok) ? void(0) : (std::fprintf(stderr, "fuzz_hook: line %d\n", __LINE__), std::abort()))
 
@@ -153,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Fake.strayMenuTaps = Fake.loneMenuKeys = 0;
     FakeForeground(""); // every input alike: no program in front, Caps Lock off
     Hook.capsLockOn = Hook.capsLockDown = false;
-    Fake.reinject = Reinject;
+    Fake.reinject = [](const FakeKeyEvent& e) { ReinjectInto(KeyRemapProc, e); };
     g_law = KeyLaw();
     g_altGrCtrl = false;
     SetSendLastComb(0);

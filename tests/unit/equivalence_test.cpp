@@ -120,7 +120,6 @@ void WriteMappingFile(const std::vector<CombinationRecord>& records)
     std::fclose(f);
 }
 
-// The records whose where holds for `program`.
 std::vector<CombinationRecord> HoldingIn(const std::vector<CombinationRecord>& records, const char* program)
 {
     std::vector<CombinationRecord> holding;

@@ -170,9 +170,8 @@ struct KeyLaw {
     int leftDown = 0, heldUp = 0;
 };
 
-// After each event, with what was sent since `from`: `vk` the key of a real
-// event of the user's (hook code 0), else -1, and the hook's answer;
-// `alsoHeld` a key down that is no key of the user's.
+// After each event, with the keys sent since `from`: `vk` a real key of the user's (hook code 0)
+// or -1, with the hook's answer; `alsoHeld`: a key down that is none of the user's.
 inline void LawAfter(KeyLaw* law, std::size_t from, int vk, bool down, LRESULT result, bool alsoHeld = false)
 {
     if (vk >= 0) {

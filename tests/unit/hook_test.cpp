@@ -11,9 +11,8 @@ namespace {
 // One event and what must come of it. Events: "+65" press, "-65" release,
 // "+38x" with the extended flag, "+65i" injected, "+65@1" with hook code 1. Decisions: "S" swallowed,
 // "P" passed on. `out`: synthesized keys, then queued texts and launches.
-// "+162g": the left Ctrl that comes with AltGr. No event, decision "-": "~164"
-// the key let go where the hook is not called, "^x.exe" x.exe comes to the
-// front ("^^x.exe": the foreground watch not told yet).
+// "+162g": AltGr's left Ctrl. No event ("-"): "~164" let go where the hook is
+// not called, "^x.exe" x.exe to the front ("^^x.exe": the watch not told yet).
 struct Step {
     const char* event;
     const char* decision;
