@@ -3,14 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
-#include <initializer_list>
 #include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "hook_support.h"
+#include "mapping_fixture.h"
 #include "reference_hook.h"
 
 namespace {
@@ -33,7 +32,7 @@ struct Event {
 };
 
 std::vector<CombinationRecord> RandomTable(std::mt19937& rng, int size, const int* pool = Pool,
-                                           int poolSize = PoolSize)
+                                           int poolSize = PoolSize, bool wheres = false)
 {
     std::vector<CombinationRecord> records;
     for (int i = 0; i < size; ++i) {
@@ -51,13 +50,14 @@ std::vector<CombinationRecord> RandomTable(std::mt19937& rng, int size, const in
         } else {
             std::snprintf(r.payload, sizeof r.payload, "p%d", i);
         }
+        if (wheres) { // over a.exe and b.exe: only in, everywhere except, or none
+            unsigned w = static_cast<unsigned>(rng());
+            r = Where(r, static_cast<BYTE>(w % 3), Programs[w / 3 % 2], w / 6 % 2 ? Programs[w / 12 % 2] : nullptr);
+        }
         records.push_back(r);
     }
     return records;
 }
-
-// A keyboard sends the left or right key, never the generic Shift, Ctrl or Alt.
-int KeyboardCode(int vk) { return vk >= 16 && vk <= 18 ? vk + 144 : vk; }
 
 std::vector<Event> RandomEvents(std::mt19937& rng, int count)
 {
@@ -77,7 +77,7 @@ std::vector<Event> RandomEvents(std::mt19937& rng, int count)
 // What a user can do: press keys (again while held: auto-repeat) and let them
 // go in any order; now and then capture mode, ResetKeysState or a reload.
 // Everything held is let go at the end.
-std::vector<Event> UserEvents(std::mt19937& rng, int count)
+std::vector<Event> UserEvents(std::mt19937& rng, int count, bool fronts = false)
 {
     std::vector<Event> events;
     std::vector<int> held;
@@ -93,6 +93,8 @@ std::vector<Event> UserEvents(std::mt19937& rng, int count)
         } else if (roll >= 2 && std::find(held.begin(), held.end(), e.vk) == held.end()) {
             held.push_back(e.vk);
         }
+        if (fronts && rng() % 6 == 0) // another program comes to the front first
+            events.push_back({static_cast<int>(rng() % 3), 0, 0, -1, Front});
         events.push_back(e);
     }
     return events;
@@ -118,48 +120,32 @@ void WriteMappingFile(const std::vector<CombinationRecord>& records)
     std::fclose(f);
 }
 
-// What the key law sees of a run of the library's hook: moments when no key
-// is held but the system still has one down; moments when a modifier the
-// user holds, whose press reached the system, is up towards it while no
-// target is held; lone Alt or Win taps towards the system the user did not
-// make alone. With `typeTexts` the typer types every queued text after each
-// event.
-struct LawCounts {
-    bool typeTexts = false;
-    int leftDown = 0;
-    int heldUp = 0;
-    int strayMenuTaps = 0;
-};
-
-// The queued texts, typed, and the launches, as TakeSideEffects gives them.
-std::string TypeSideEffects()
+std::vector<CombinationRecord> HoldingIn(const std::vector<CombinationRecord>& records, const char* program)
 {
-    std::string out;
-    BYTE held[256];
-    bool capsLock = false;
-    while (char* text = TakeNextText(held, &capsLock)) {
-        out += std::string(out.empty() ? "" : " ") + "T(" + text + ")";
-        TypeString(text, held, capsLock);
-        OsFree(text);
+    std::vector<CombinationRecord> holding;
+    CombinationWhere where;
+    for (const CombinationRecord& r : records) {
+        ReadWhere(&r, &where);
+        if (WhereHolds(&where, program))
+            holding.push_back(r);
     }
-    std::string launches = TakeSideEffects();
-    return out + (out.empty() || launches.empty() ? "" : " ") + launches;
+    return holding;
 }
 
-// Everything observable of one run, event by event, of the keys sent only
-// those of the rules. `reloads` are the tables that Reload events read in
-// turn.
+// Everything observable of one run, event by event. `reloads` are the tables
+// that Reload events read in turn; of the keys sent, those of the rules. With
+// `law` the typer types each text; the literal reading takes what holds in `front`.
 std::string Trace(LRESULT (*proc)(int, WPARAM, LPARAM), const std::vector<CombinationRecord>& records,
                   const std::vector<Event>& events, bool reentrant,
                   const std::vector<std::vector<CombinationRecord>>& reloads = {},
-                  LawCounts* law = nullptr, const char* front = nullptr)
+                  KeyLaw* law = nullptr, const char* front = nullptr)
 {
     static CombinationTable referenceTable;
     StartFreshLibrary();
     if (front)
         FakeForeground(front);
     Fake.executablePath = g_mappingDir + "/Quillon.exe";
-    UseTable(records);
+    UseTable(front && proc != KeyRemapProc ? HoldingIn(records, front) : records);
     referenceTable = Hook.table; // folded, as the library holds it
     ResetReferenceHook(&referenceTable);
     Current = proc;
@@ -175,7 +161,6 @@ std::string Trace(LRESULT (*proc)(int, WPARAM, LPARAM), const std::vector<Combin
 
     std::string trace;
     std::size_t reloaded = 0;
-    bool held[256] = {}, reached[256] = {}, target[256] = {};
     for (const Event& e : events) {
         if (e.capture >= 0) {
             SetSendLastComb(e.capture);
@@ -189,53 +174,29 @@ std::string Trace(LRESULT (*proc)(int, WPARAM, LPARAM), const std::vector<Combin
                 ResetKeysState();
             else
                 ReferenceResetKeysState();
-            std::memset(reached, 0, sizeof reached); // the held keys are forgotten
+            if (law) // the held keys are forgotten
+                std::memset(law->reached, 0, sizeof law->reached);
         } else if (e.op == Front) {
             FakeForeground(Programs[e.vk]);
         } else if (e.op == Reload) {
-            WriteMappingFile(reloads[reloaded++ % reloads.size()]);
+            const std::vector<CombinationRecord>& table = reloads[reloaded++ % reloads.size()];
+            WriteMappingFile(front && proc != KeyRemapProc ? HoldingIn(table, front) : table);
             ForceReloadKeysFromDisk();
             referenceTable = Hook.table;
             if (proc != KeyRemapProc)
                 ReferenceReplaceTable(&referenceTable);
         } else {
             result = Feed(proc, e.vk, e.flags, e.code);
-            if (!(e.flags & LLKHF_INJECTED) && e.code == 0) {
-                bool down = !(e.flags & LLKHF_UP);
-                held[e.vk] = down;
-                if (!down)
-                    reached[e.vk] = false;
-                else if (result != 1)
-                    reached[e.vk] = true;
-            }
-        }
-        // The keys that rules pressed and did not release: targets held.
-        for (std::size_t i = keysBefore; i < Fake.keyEvents.size(); ++i) {
-            const FakeKeyEvent& k = Fake.keyEvents[i];
-            if (SentReason(k.extra) == SentForRule)
-                target[KeyboardCode(k.vk)] = !(k.flags & KEYEVENTF_KEYUP);
         }
         trace += std::to_string(result) + ":" + SynthesizedKeys(keysBefore, true) + "|" +
-                 (law && law->typeTexts ? TypeSideEffects() : TakeSideEffects());
+                 TakeSideEffects(law != nullptr);
         for (std::size_t i = textsBefore; i < Fake.windowTexts.size(); ++i)
             trace += "|W(" + Fake.windowTexts[i].text + ")";
         trace += "\n";
-        if (!law)
-            continue;
-        bool holding = false, down = false, sending = false;
-        for (int c = 0; c < 256; ++c) {
-            holding = holding || held[c];
-            down = down || Fake.systemKeys[c];
-            sending = sending || target[c];
-        }
-        if (!holding && down)
-            ++law->leftDown;
-        for (int m : {160, 161, 162, 163, 164, 165, 91, 92})
-            if (held[m] && reached[m] && !sending && !Fake.systemKeys[m])
-                ++law->heldUp;
+        bool user = e.op == KeyEvent && !(e.flags & LLKHF_INJECTED) && e.code == 0;
+        if (law)
+            LawAfter(law, keysBefore, user ? e.vk : -1, !(e.flags & LLKHF_UP), result);
     }
-    if (law)
-        law->strayMenuTaps += Fake.strayMenuTaps;
     Fake.reinject = nullptr;
     return trace;
 }
@@ -255,9 +216,9 @@ TEST(IndexedHookMatchesTheLiteralReading, OnRandomTablesAndEvents)
         for (std::size_t at = 0; at < ours.size(); at = ours.find('\n', at) + 1) {
             swallowed += ours.compare(at, 2, "1:") == 0;
             synthesized += ours[ours.find(':', at) + 1] == '+' || ours[ours.find(':', at) + 1] == '-';
-            std::size_t effects = ours.find('|', at);
-            queued += ours.compare(effects, 3, "|T(") == 0 || ours.compare(effects, 3, "|O(") == 0 ||
-                      ours.compare(effects, 5, "|beep") == 0; // an address that is no web page
+            queued += ours.compare(ours.find('|', at), 3, "|T(") == 0 ||
+                      ours.compare(ours.find('|', at), 3, "|O(") == 0 ||
+                      ours.compare(ours.find('|', at), 5, "|beep") == 0; // an address that is no web page
         }
     }
     // The comparison means something only if the tables actually hit.
@@ -268,12 +229,10 @@ TEST(IndexedHookMatchesTheLiteralReading, OnRandomTablesAndEvents)
                 synthesized, queued);
 }
 
-// The law, both halves: once the user holds no key, nothing the hook passed
-// on or sent is still down towards the system; a modifier the user holds
-// whose press reached the system is down towards it except while a target is
-// held; and no Alt or Win goes down and up alone towards the system unless
-// the user did just that. In any order of presses and releases, auto-repeat,
-// capture mode, ResetKeysState, reloads and typed texts.
+// The law: once the user holds no key, nothing the hook passed on or
+// synthesized is still down towards the system, in any order of presses and
+// releases, auto-repeat, capture mode, ResetKeysState, reloads and typed texts
+// included; and the rest of the key law (KeyLaw), with no lone Alt or Win tap.
 TEST(IndexedHookMatchesTheLiteralReading, NoKeyIsLeftDownOnceNoneIsHeld)
 {
     char dir[] = "/tmp/quillon-law-XXXXXX";
@@ -281,9 +240,7 @@ TEST(IndexedHookMatchesTheLiteralReading, NoKeyIsLeftDownOnceNoneIsHeld)
     g_mappingDir = dir;
     std::mt19937 rng(20261209);
     const int sequences = 500;
-    int events = 0, synthesized = 0, masks = 0, heldAgain = 0;
-    LawCounts law;
-    law.typeTexts = true;
+    int events = 0, synthesized = 0, sent[256] = {}; // `sent`: the library's keys, by why
     for (int round = 0; round < sequences; ++round) {
         SCOPED_TRACE(round);
         std::vector<CombinationRecord> records =
@@ -293,89 +250,49 @@ TEST(IndexedHookMatchesTheLiteralReading, NoKeyIsLeftDownOnceNoneIsHeld)
             reloads.push_back(RandomTable(rng, static_cast<int>(rng() % 24), UserPool, UserPoolSize));
         std::vector<Event> sequence = UserEvents(rng, 60);
         events += static_cast<int>(sequence.size());
-        LawCounts referenceLaw;
-        std::string reference = Trace(ReferenceProc, records, sequence, true, reloads, &referenceLaw);
-        ASSERT_EQ(0, referenceLaw.leftDown) << "a key left down towards the system by the literal reading";
+        KeyLaw law, referenceLaw;
         std::string ours = Trace(KeyRemapProc, records, sequence, true, reloads, &law);
-        ASSERT_EQ(reference, ours);
-        ASSERT_EQ(0, law.leftDown) << "a key left down towards the system";
         ASSERT_EQ(0, law.heldUp) << "a held modifier up towards the system";
-        ASSERT_EQ(0, law.strayMenuTaps) << "Alt or Win alone towards the system";
+        ASSERT_EQ(0, Fake.strayMenuTaps) << "Alt or Win alone towards the system";
+        for (const FakeKeyEvent& e : Fake.keyEvents)
+            ++sent[SentReason(e.extra)];
+        std::string reference = Trace(ReferenceProc, records, sequence, true, reloads, &referenceLaw);
+        ASSERT_EQ(reference, ours);
+        ASSERT_EQ(0, law.leftDown + referenceLaw.leftDown) << "a key left down towards the system";
         synthesized += static_cast<int>(Fake.keyEvents.size());
-        for (const FakeKeyEvent& e : Fake.keyEvents) {
-            masks += SentReason(e.extra) == SentAsMask;
-            heldAgain += SentReason(e.extra) == SentHeldAgain;
-        }
     }
     std::remove((g_mappingDir + "/mapping.mp").c_str());
     rmdir(dir);
     EXPECT_GT(synthesized, 3000) << "the tables must act for the law to mean something";
-    EXPECT_GT(masks, 100);
-    EXPECT_GT(heldAgain, 100);
-    std::printf("%d sequences, %d events, %d keys sent by the library (%d masks, %d modifiers pressed "
-                "again)\n",
-                sequences, events, synthesized, masks, heldAgain);
+    EXPECT_GT(sent[SentAsMask], 100);
+    EXPECT_GT(sent[SentHeldAgain], 100);
+    std::printf("%d sequences, %d events, %d keys synthesized by the literal reading\n", sequences,
+                events, synthesized);
 }
 
-// Random wheres over a.exe and b.exe: only in, everywhere except, or none.
-std::vector<CombinationRecord> WithWheres(std::mt19937& rng, std::vector<CombinationRecord> records)
-{
-    for (CombinationRecord& r : records) {
-        CombinationWhere where;
-        ClearWhere(&where);
-        where.kind = static_cast<BYTE>(rng() % 3);
-        for (int n = where.kind ? 1 + static_cast<int>(rng() % 2) : 0; n > 0; --n)
-            AddWhereName(&where, Programs[rng() % 2]);
-        EXPECT_TRUE(WriteWhere(&r, &where));
-    }
-    return records;
-}
-std::vector<CombinationRecord> HoldingIn(const std::vector<CombinationRecord>& records, const char* program)
-{
-    std::vector<CombinationRecord> holding;
-    for (const CombinationRecord& r : records) {
-        CombinationWhere where;
-        ReadWhere(&r, &where);
-        if (WhereHolds(&where, program))
-            holding.push_back(r);
-    }
-    return holding;
-}
+class HookWithWheres : public MappingDirectory {};
 
-TEST(IndexedHookMatchesTheLiteralReading, WithWheresAsIfTheRecordsThatDoNotHoldWereNotThere)
+TEST_F(HookWithWheres, TheHookActsAsIfTheRecordsThatDoNotHoldWereNotThere)
 {
-    char dir[] = "/tmp/quillon-where-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(dir));
     g_mappingDir = dir;
     std::mt19937 rng(20261210);
-    LawCounts law;
-    law.typeTexts = true;
     for (int round = 0; round < 200; ++round) {
         SCOPED_TRACE(round);
         std::vector<CombinationRecord> records =
-            WithWheres(rng, RandomTable(rng, 1 + static_cast<int>(rng() % 24), UserPool, UserPoolSize));
-        std::vector<std::vector<CombinationRecord>> reloads, reloadsHolding;
+            RandomTable(rng, 1 + static_cast<int>(rng() % 24), UserPool, UserPoolSize, true);
+        std::vector<std::vector<CombinationRecord>> reloads;
+        for (int i = 0; i < 3; ++i)
+            reloads.push_back(RandomTable(rng, static_cast<int>(rng() % 24), UserPool, UserPoolSize, true));
         const char* front = Programs[rng() % 3];
-        for (int i = 0; i < 3; ++i) {
-            reloads.push_back(WithWheres(rng, RandomTable(rng, static_cast<int>(rng() % 24), UserPool, UserPoolSize)));
-            reloadsHolding.push_back(HoldingIn(reloads.back(), front));
-        }
         std::vector<Event> sequence = UserEvents(rng, 60);
-        ASSERT_EQ(Trace(ReferenceProc, HoldingIn(records, front), sequence, true, reloadsHolding),
+        ASSERT_EQ(Trace(ReferenceProc, records, sequence, true, reloads, nullptr, front),
                   Trace(KeyRemapProc, records, sequence, true, reloads, nullptr, front));
-        // Other programs coming to the front between any two events: the law holds.
-        std::vector<Event> moving;
-        for (const Event& e : sequence) {
-            if (rng() % 6 == 0)
-                moving.push_back({static_cast<int>(rng() % 3), 0, 0, -1, Front});
-            moving.push_back(e);
-        }
-        Trace(KeyRemapProc, records, moving, true, reloads, &law, front);
+        // Other programs coming to the front between events: the law holds.
+        KeyLaw law;
+        Trace(KeyRemapProc, records, UserEvents(rng, 60, true), true, reloads, &law, front);
         ASSERT_EQ(0, law.leftDown) << "a key left down towards the system";
         ASSERT_EQ(0, law.heldUp) << "a held modifier up towards the system";
-        ASSERT_EQ(0, law.strayMenuTaps) << "Alt or Win alone towards the system";
+        ASSERT_EQ(0, Fake.strayMenuTaps) << "Alt or Win alone towards the system";
     }
-    std::remove((g_mappingDir + "/mapping.mp").c_str());
-    rmdir(dir);
 }
 } // namespace

@@ -8,7 +8,6 @@
 
 #include "fake_platform.h"
 #include "hookproc.h"
-#include "keysend.h"
 #include "keynames.h"
 #include "keystate.h"
 #include "launcher.h"
@@ -43,12 +42,15 @@ inline CombinationRecord Change(std::initializer_list<int> keys, int target, boo
     return r;
 }
 
-inline CombinationRecord Where(CombinationRecord r, BYTE kind, const char* program)
+// `r` acting only in, or everywhere except, the programs named (no name for everywhere).
+inline CombinationRecord Where(CombinationRecord r, BYTE kind, const char* program, const char* other = nullptr)
 {
     CombinationWhere where;
     ClearWhere(&where);
     where.kind = kind;
-    AddWhereName(&where, program);
+    for (const char* name : {program, other})
+        if (kind && name)
+            AddWhereName(&where, name);
     WriteWhere(&r, &where);
     return r;
 }
@@ -93,29 +95,21 @@ inline LRESULT Feed(LRESULT (*proc)(int, WPARAM, LPARAM), int vk, DWORD flags, i
     return result;
 }
 
+// The key a keyboard sends for a generic Shift, Ctrl or Alt: the left one, or the right.
+inline int KeyboardCode(int vk, bool right = false) { return vk >= 0x10 && vk <= 0x12 ? 0xA0 + 2 * (vk - 0x10) + right : vk; }
+
 // A sent key back through `proc` as the system delivers it: injected, a
-// generic Shift, Ctrl or Alt as its left-hand key, a character as VK_PACKET.
+// generic key as the side its extended bit names, a character as VK_PACKET.
 inline void ReinjectInto(LRESULT (*proc)(int, WPARAM, LPARAM), const FakeKeyEvent& e)
 {
-    DWORD flags = LLKHF_INJECTED;
-    if (e.flags & KEYEVENTF_KEYUP)
-        flags |= LLKHF_UP;
-    if (e.flags & KEYEVENTF_EXTENDEDKEY)
-        flags |= LLKHF_EXTENDED;
-    int vk = e.vk;
-    if (e.flags & KEYEVENTF_UNICODE)
-        vk = 0xE7;
-    else if (vk >= 0x10 && vk <= 0x12)
-        vk = vk == 0x10 ? 0xA0 : vk == 0x11 ? (e.flags & KEYEVENTF_EXTENDEDKEY ? 0xA3 : 0xA2)
-                                            : (e.flags & KEYEVENTF_EXTENDEDKEY ? 0xA5 : 0xA4);
-    Feed(proc, vk, flags, 0, e.extra, e.scan);
+    bool extended = (e.flags & KEYEVENTF_EXTENDEDKEY) != 0;
+    DWORD flags = LLKHF_INJECTED | ((e.flags & KEYEVENTF_KEYUP) ? LLKHF_UP : 0) | (extended ? LLKHF_EXTENDED : 0);
+    Feed(proc, (e.flags & KEYEVENTF_UNICODE) ? 0xE7 : KeyboardCode(e.vk, extended), flags, 0, e.extra, e.scan);
 }
 
-// "+66" press, "-66" release, "e" extended; "u+E9" a Unicode character
-// event. A key whose scan code or extended bit is not its own, or that does
-// not carry Quillon's mark, says so. `rulesOnly` leaves out what is sent for
-// the system's sake: masks, modifiers pressed again, toggle keys turned back,
-// the typer's keys.
+// "+66" press, "-66" release, "e" extended; "u+E9" a Unicode character event.
+// "!scan": not the key's own scan code and extended bit; "!unmarked": without
+// Quillon's mark. `rulesOnly`: the rules' keys, none sent for the system's sake.
 inline std::string SynthesizedKeys(std::size_t from = 0, bool rulesOnly = false)
 {
     std::string out;
@@ -125,17 +119,16 @@ inline std::string SynthesizedKeys(std::size_t from = 0, bool rulesOnly = false)
             continue;
         if (!out.empty())
             out += ' ';
-        char token[48];
-        if (e.flags & KEYEVENTF_UNICODE) {
+        char token[32];
+        unsigned own = OsScanCodeOf(e.vk, Fake.foregroundLayout);
+        bool extended = (e.flags & KEYEVENTF_EXTENDEDKEY) != 0;
+        if (e.flags & KEYEVENTF_UNICODE)
             std::snprintf(token, sizeof token, "u%c%X", (e.flags & KEYEVENTF_KEYUP) ? '-' : '+',
                           e.unicode);
-        } else {
-            unsigned own = OsScanCodeOf(e.vk, Fake.foregroundLayout);
-            bool extended = (e.flags & KEYEVENTF_EXTENDEDKEY) != 0;
+        else
             std::snprintf(token, sizeof token, "%c%d%s%s", (e.flags & KEYEVENTF_KEYUP) ? '-' : '+',
-                          e.vk, extended ? "e" : "",
+                          e.vk, (e.flags & KEYEVENTF_EXTENDEDKEY) ? "e" : "",
                           (e.scan != (own & 0xFF) || extended != ((own >> 8) == 0xE0)) ? "!scan" : "");
-        }
         out += token;
         if (!IsQuillonEvent(e.extra))
             out += "!unmarked";
@@ -143,12 +136,17 @@ inline std::string SynthesizedKeys(std::size_t from = 0, bool rulesOnly = false)
     return out;
 }
 
-// The texts queued for typing and the launches asked for since the last call.
-inline std::string TakeSideEffects()
+// The texts queued for typing (typed as the typer does, when `type`) and the
+// launches asked for since the last call.
+inline std::string TakeSideEffects(bool type = false)
 {
     std::string out;
-    while (char* text = TakeNextText()) {
+    BYTE held[256];
+    bool capsLock = false;
+    while (char* text = TakeNextText(held, &capsLock)) {
         out += std::string(out.empty() ? "" : " ") + "T(" + text + ")";
+        if (type)
+            TypeString(text, held, capsLock);
         OsFree(text);
     }
     std::size_t before = Fake.shellOpens.size();
@@ -162,4 +160,34 @@ inline std::string TakeSideEffects()
         out += std::string(out.empty() ? "" : " ") + "beep";
     Fake.beeps.clear();
     return out;
+}
+
+// The key law, counting the moments it is broken: once the user holds no key,
+// nothing is down towards the system; a modifier the user holds whose press
+// reached the system is down towards it unless a rule's target is held.
+struct KeyLaw {
+    bool held[256] = {}, reached[256] = {}, target[256] = {};
+    int leftDown = 0, heldUp = 0;
+};
+
+// After each event, with the keys sent since `from`: `vk` a real key of the user's (hook code 0)
+// or -1, with the hook's answer; `alsoHeld`: a key down that is none of the user's.
+inline void LawAfter(KeyLaw* law, std::size_t from, int vk, bool down, LRESULT result, bool alsoHeld = false)
+{
+    if (vk >= 0) {
+        law->held[vk] = down;
+        law->reached[vk] = down && (result != 1 || law->reached[vk]);
+    }
+    for (std::size_t i = from; i < Fake.keyEvents.size(); ++i)
+        if (SentReason(Fake.keyEvents[i].extra) == SentForRule)
+            law->target[KeyboardCode(Fake.keyEvents[i].vk)] = !(Fake.keyEvents[i].flags & KEYEVENTF_KEYUP);
+    bool holding = alsoHeld, systemDown = false, sending = false;
+    for (int c = 0; c < 256; ++c) {
+        holding = holding || law->held[c];
+        systemDown = systemDown || Fake.systemKeys[c];
+        sending = sending || law->target[c];
+    }
+    law->leftDown += !holding && systemDown;
+    for (int m : {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0x5B, 0x5C})
+        law->heldUp += law->held[m] && law->reached[m] && !sending && !Fake.systemKeys[m];
 }

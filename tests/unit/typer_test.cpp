@@ -84,10 +84,14 @@ class TyperTest : public ::testing::Test {
 protected:
     void SetUp() override { StartFreshLibrary(); }
 
-    std::string Typed(const char* text)
+    // The keys sent for `text`, or without one for the queued texts as the typer takes them.
+    std::string Typed(const char* text = nullptr)
     {
         std::size_t before = Fake.keyEvents.size();
-        TypeString(text);
+        if (text)
+            TypeString(text);
+        else
+            TakeSideEffects(true);
         return SynthesizedKeys(before);
     }
 };
@@ -105,85 +109,40 @@ TEST_F(TyperTest, TypesEachCharacterWithItsLayoutKey)
         {"\r\n\r\n", "+13 -13 +13 -13"},
         {"\t!", "+9 -9 +160 +49 -49 -160 +232 -232"},
         {"a\n\tb", "+65 -65 +13 -13 +9 -9 +66 -66"}, // whatever the layout's table says
+        {"a\x82\xA0" "b", "+65 -65 u+82A0 u-82A0 +66 -66"}, // converted as a whole: two bytes, one character
     };
+    Fake.doubleByte = true;
     Fake.layout[static_cast<unsigned char>('\n')] = 0x26A; // a layout's Linefeed key
     Fake.layout[static_cast<unsigned char>('\t')] = -1;
     for (const auto& c : cases)
         EXPECT_EQ(c.keys, Typed(c.text)) << c.text;
 }
 
-TEST_F(TyperTest, LettersComeOutAsStoredWithCapsLockOnInTheForegroundWindowsLayout)
-{
-    UseTable({Record({162, 84}, TypeText, "Hi!")});
-    for (DWORD flags : {DWORD(0), DWORD(0), DWORD(LLKHF_UP)}) // a press, its repeat, the release: on
-        Feed(KeyRemapProc, 0x14, flags);
-    Feed(KeyRemapProc, 162, 0);
-    Feed(KeyRemapProc, 84, 0);
-    BYTE held[256];
-    bool capsLock = false;
-    char* text = TakeNextText(held, &capsLock);
-    ASSERT_NE(nullptr, text);
-    EXPECT_TRUE(capsLock);
-    std::size_t before = Fake.keyEvents.size();
-    TypeString(text, nullptr, capsLock);
-    OsFree(text);
-    EXPECT_EQ("+72 -72 +160 +73 -73 -160 +160 +49 -49 -160 +232 -232", SynthesizedKeys(before))
-        << "Shift turns the letters back";
-    Fake.foregroundLayout = FakeOtherLayout; // Y and Z swapped, scan codes too
-    EXPECT_EQ("+89 -89 +160 +90 -90 -160 +232 -232", Typed("zY"));
-}
-
-TEST_F(TyperTest, TheWholeTextIsConvertedOnceAndEachRunGoesOutInOneCall)
-{
-    Fake.doubleByte = true;
-    const char text[] = {'a', static_cast<char>(0x82), static_cast<char>(0xA0), 'b', 0};
-    EXPECT_EQ("+65 -65 u+82A0 u-82A0 +66 -66", Typed(text));
-    EXPECT_EQ(1, Fake.sendInputCalls);
-    Fake.sendInputCalls = 0;
-    Typed(std::string(120, 'a').c_str());
-    EXPECT_EQ(3, Fake.sendInputCalls) << "one call per run of 50 between the pauses";
-}
-
-TEST_F(TyperTest, WhatTheUserStillHoldsIsPressedAgainOnceTheTextIsOut)
+TEST_F(TyperTest, TextsComeOutAsStoredAndWhatTheUserStillHoldsIsPressedAgainAfter)
 {
     Fake.reinject = [](const FakeKeyEvent& e) { ReinjectInto(KeyRemapProc, e); };
-    UseTable({Record({164, 84}, TypeText, "x"), Record({162, 84}, TypeText, "y")});
-    Feed(KeyRemapProc, 164, 0);
-    Feed(KeyRemapProc, 84, 0); // swallowed with Alt alone down: masked
-    // The keys the typer sends for the next `texts` queued texts.
-    auto typeQueued = [](int texts) {
-        std::size_t before = Fake.keyEvents.size();
-        BYTE held[256];
-        for (int i = 0; i < texts; ++i) {
-            char* text = TakeNextText(held);
-            if (!text)
-                return std::string("no text queued");
-            TypeString(text, held);
-            OsFree(text);
-        }
-        return SynthesizedKeys(before);
+    UseTable({Record({164, 84}, TypeText, "x"), Record({162, 84}, TypeText, "y"), Record({162, 72}, TypeText, "Hi!")});
+    const struct {
+        std::vector<int> keys; // the user's, releases negative; then the typer's turn
+        const char* typed;
+    } cases[] = {
+        {{164, 84}, "+232 -232 -164 +88 -88 +232 -232 +164 +232 -232"}, // swallowed with Alt alone down: masked
+        {{-84, -164, 162, 84, 84}, "-162 +89 -89 +232 -232 +162 -162 +89 -89 +232 -232 +162"}, // Ctrl let go again
+        {{-84, -162, 162, 84, -84, -162}, "-162 +89 -89 +232 -232"}, // let go before the typer came to it
+        // Caps Lock on (a press, its repeat, the release): Shift turns the letters back.
+        {{20, 20, -20, 162, 72, -72}, "-162 +72 -72 +160 +73 -73 -160 +160 +49 -49 -160 +232 -232 +162"},
     };
-    EXPECT_EQ("+232 -232 -164 +88 -88 +232 -232 +164 +232 -232", typeQueued(1));
-    Feed(KeyRemapProc, 84, LLKHF_UP);
-    Feed(KeyRemapProc, 164, LLKHF_UP);
-
-    // Two texts queued while Ctrl is held: the second lets Ctrl go again.
-    Feed(KeyRemapProc, 162, 0);
-    Feed(KeyRemapProc, 84, 0);
-    Feed(KeyRemapProc, 84, 0);
-    EXPECT_EQ("-162 +89 -89 +232 -232 +162 -162 +89 -89 +232 -232 +162", typeQueued(2));
-    Feed(KeyRemapProc, 84, LLKHF_UP);
+    for (const auto& c : cases) {
+        for (int k : c.keys)
+            Feed(KeyRemapProc, k < 0 ? -k : k, k < 0 ? LLKHF_UP : 0);
+        EXPECT_EQ(c.typed, Typed());
+    }
     Feed(KeyRemapProc, 162, LLKHF_UP);
-
-    // Let go before the typer came to it: nothing is pressed again.
-    Feed(KeyRemapProc, 162, 0);
-    Feed(KeyRemapProc, 84, 0);
-    Feed(KeyRemapProc, 84, LLKHF_UP);
-    Feed(KeyRemapProc, 162, LLKHF_UP);
-    EXPECT_EQ("-162 +89 -89 +232 -232", typeQueued(1));
     for (int code = 0; code < 256; ++code)
         EXPECT_EQ(0, Fake.systemKeys[code]) << code;
     EXPECT_EQ(0, Fake.strayMenuTaps);
+    Fake.foregroundLayout = FakeOtherLayout; // Y and Z swapped, scan codes too
+    EXPECT_EQ("+89 -89 +160 +90 -90 -160 +232 -232", Typed("zY"));
 }
 
 TEST_F(TyperTest, CharactersTheLayoutGivesOnlyWithCtrlOrAltOrNotAtAllAreSentAsCharacters)
@@ -207,13 +166,7 @@ TEST_F(TyperTest, ReleasesHeldKeysFirstAndPausesEveryFiftyPositions)
     UseTable({Record({162, 84}, TypeText, "")});
     Feed(KeyRemapProc, 162, 0);
     Feed(KeyRemapProc, 84, 0);
-    BYTE held[256];
-    char* empty = TakeNextText(held);
-    ASSERT_NE(nullptr, empty);
-    std::size_t before = Fake.keyEvents.size();
-    TypeString(empty, held);
-    OsFree(empty);
-    EXPECT_EQ("-162 +232 -232", SynthesizedKeys(before)) << "the keys down towards the system";
+    EXPECT_EQ("-162 +232 -232", Typed()) << "the keys down towards the system";
     EXPECT_FALSE(TyperLettingGo.load()) << "no hook answered: held keys are asked about again";
     EXPECT_TRUE(Fake.sleeps.empty());
 
@@ -226,8 +179,10 @@ TEST_F(TyperTest, ReleasesHeldKeysFirstAndPausesEveryFiftyPositions)
     EXPECT_EQ(std::vector<DWORD>{10}, Fake.sleeps) << "only after position 100";
     std::string again(150, 'b');
     Fake.sleeps.clear();
+    Fake.sendInputCalls = 0;
     Typed(again.c_str());
     EXPECT_EQ((std::vector<DWORD>{10, 10, 10}), Fake.sleeps);
+    EXPECT_EQ(3, Fake.sendInputCalls) << "each run between the pauses in one piece";
 }
 
 TEST_F(TyperTest, StartsOnceAndEndsTheProcessWhenItCannotStart)
