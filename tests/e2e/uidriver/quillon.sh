@@ -134,7 +134,12 @@ q_desktop_off() {
 q_shell_desktop() {
     e2e_on_exit q_desktop_off
     q_regedit on
+    Q_SHELL=1
 }
+# Wine gives the desktop's explorer 10 s to start, then leaves a program
+# without a desktop window (its first window is never made): a loaded
+# machine may need longer, so a start waits for the taskbar first.
+q_shell_up() { ui find Shell_TrayWnd - >/dev/null; }
 
 # --- the program -------------------------------------------------------------
 
@@ -143,6 +148,7 @@ q_launch() {
     shift
     [ -n "$Q_UIDRIVER" ] || { e2e_fail "uidriver.exe is not built"; return 1; }
     [ -f "$folder/Quillon.exe" ] || { e2e_fail "Quillon.exe is not built"; return 1; }
+    [ -z "${Q_SHELL:-}" ] || wait_for 60 q_shell_up || { e2e_fail "the shell desktop's taskbar never appeared"; return 1; }
     e2e_wine "$folder/Quillon.exe" "$@"
     Q_PID=$E2E_LAST_PID
     Q_MAIN=""
