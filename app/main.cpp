@@ -117,8 +117,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     RegisterMainWindowClass(instance);
     InitKeyNames();
     RegisterAutorun();
-    if (!InitShell(instance))
-        return 0;
+    // Without its main window Quillon has no tray icon, hook or dialog: a
+    // failure, not an end.
+    if (!InitShell(instance)) {
+        MessageBoxA(nullptr, "Failed to create the main window.", "Error", MB_ICONERROR | MB_OK);
+        return 1;
+    }
 
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN_ACCEL));
     MSG message;
