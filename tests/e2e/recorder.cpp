@@ -176,13 +176,17 @@ int main(int argc, char** argv)
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = "QuillonE2ERecorder";
-    if (!RegisterClassA(&windowClass))
+    if (!RegisterClassA(&windowClass)) {
+        std::fprintf(stderr, "recorder: RegisterClassA failed (%lu)\n", GetLastError());
         return 3;
+    }
     HWND window = CreateWindowExA(0, windowClass.lpszClassName, "Quillon e2e recorder",
                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 440, nullptr, nullptr, instance,
                                   nullptr);
-    if (!window)
+    if (!window) {
+        std::fprintf(stderr, "recorder: CreateWindowExA failed (%lu)\n", GetLastError());
         return 3;
+    }
     Recorder.window = window;
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
