@@ -97,11 +97,17 @@ Q_CHOOSER=""
 Q_HELD=""
 Q_HOLDER=""
 
-# Keeps the exit code (a pipe into tr would lose it).
+# Keeps the exit code (a pipe into tr would lose it). What Wine says on the
+# way is kept in the case's tools.err; a Wine that ended the tool is logged.
 q_tool() {
-    local out rc
-    out=$(wine "$@" 2>/dev/null)
+    local out rc dir=${E2E_CASE_DIR:-$E2E_ARTIFACTS}
+    out=$(wine "$@" 2>"$dir/tool.err")
     rc=$?
+    if [ -s "$dir/tool.err" ]; then
+        cat "$dir/tool.err" >>"$dir/tools.err"
+        grep -q "Inconsistency detected by ld.so" "$dir/tool.err" &&
+            e2e_log "  Wine ended $(basename "$1") $2 with $rc (ld.so asserted)"
+    fi
     out=${out//$'\r'/}
     [ -n "$out" ] && printf '%s\n' "$out"
     return $rc
