@@ -58,6 +58,9 @@
 #                         (`wait` on it gives the program's exit code, 8 bits);
 #                         the case's end stops it. E2E_WINE_DIR=DIR in front
 #                         of it (or of a helper that calls it) runs it in DIR
+#   e2e_start_ready SECONDS READY NAME ARGS..  e2e_wine NAME ARGS.., then waits
+#                         until READY is written; a start that Wine ends before
+#                         the program says anything is made once more
 #   e2e_start_hookhost [ARGS]  hookhost.exe (Quillhook.dll from $E2E_WORK, with
 #                         --log $E2E_CASE_DIR/hook.log); waits until hooked
 #   e2e_hook_saw PATTERN  grep -E on that hook.log
@@ -222,38 +225,50 @@ e2e_file_nonempty() { [ -s "$1" ]; }
 # A program that ends before it is ready need not be waited for.
 e2e_ready_or_gone() { [ -s "$1" ] || ! kill -0 "$2" 2>/dev/null; }
 
+# Wine now and then ends a process as it starts, before it says anything of
+# its own (at most ld.so's assertion on the way out). A program that ended
+# having said something of its own fails at once.
+e2e_start_ready() {
+    local seconds=$1 ready=$2 program=$3 name out said size rc
+    shift 3
+    name=$(basename "$program")
+    out=$E2E_CASE_DIR/$name.out
+    for _ in 1 2; do
+        rm -f "$ready"
+        size=$(stat -c %s "$out" 2>/dev/null || echo 0)
+        e2e_wine "$program" "$@"
+        wait_for "$seconds" e2e_ready_or_gone "$ready" "$E2E_LAST_PID" || return 1
+        [ -s "$ready" ] && return 0
+        wait "$E2E_LAST_PID" 2>/dev/null
+        rc=$?
+        said=$(tail -c +$((size + 1)) "$out" 2>/dev/null | grep -v "^Inconsistency detected by ld.so")
+        [ -z "$said" ] || return 1
+        e2e_log "  $name ended with $rc before it was ready, saying nothing of its own: started once more"
+    done
+    return 1
+}
+
 e2e_start_hookhost() {
     [ -f "$E2E_WORK/hookhost.exe" ] || { e2e_fail "hookhost.exe is not built"; return 1; }
     [ -f "$E2E_WORK/Quillhook.dll" ] || { e2e_fail "Quillhook.dll is not built"; return 1; }
     local ready=$E2E_CASE_DIR/hookhost.ready
-    rm -f "$ready"
-    e2e_wine hookhost.exe --ready "$(e2e_winpath "$ready")" --log "$(e2e_winpath "$E2E_CASE_DIR/hook.log")" "$@"
+    e2e_start_ready 60 "$ready" hookhost.exe --ready "$(e2e_winpath "$ready")" \
+        --log "$(e2e_winpath "$E2E_CASE_DIR/hook.log")" "$@"
+    local ok=$?
     E2E_HOOKHOST_PID=$E2E_LAST_PID
-    if ! wait_for 60 e2e_ready_or_gone "$ready" "$E2E_HOOKHOST_PID" || [ ! -s "$ready" ]; then
-        e2e_fail "hookhost.exe did not install its hook: $(tail -n 3 "$E2E_CASE_DIR/hookhost.exe.out" 2>/dev/null)"
-        return 1
-    fi
+    [ "$ok" = 0 ] || { e2e_fail "hookhost.exe did not install its hook: $(tail -n 3 "$E2E_CASE_DIR/hookhost.exe.out" 2>/dev/null)"; return 1; }
 }
 e2e_hook_saw() { grep -qE -- "$1" "$E2E_CASE_DIR/hook.log" 2>/dev/null; }
 
 e2e_start_recorder() {
     local ready=$E2E_CASE_DIR/recorder.ready
     E2E_RECORDER_LOG=$E2E_CASE_DIR/recorder.log
-    # Under load Wine now and then ends a recorder as it starts (ld.so
-    # asserts on the way out): one that ended before it was ready is started
-    # once more.
-    for _ in 1 2; do
-        rm -f "$ready"
-        : >"$E2E_RECORDER_LOG"
-        e2e_wine recorder.exe "$(e2e_winpath "$E2E_RECORDER_LOG")" "$(e2e_winpath "$ready")" "$@"
-        E2E_RECORDER_PID=$E2E_LAST_PID
-        wait_for 30 e2e_ready_or_gone "$ready" "$E2E_RECORDER_PID" || break
-        [ -s "$ready" ] && { e2e_pointer_to_recorder; return 0; }
-        wait "$E2E_RECORDER_PID" 2>/dev/null
-        e2e_log "  recorder.exe ended with $? before it was ready: $(tail -n 2 "$E2E_CASE_DIR/recorder.exe.out" 2>/dev/null | tr '\n' ' ')"
-    done
-    e2e_fail "recorder.exe never got the focus"
-    return 1
+    : >"$E2E_RECORDER_LOG"
+    e2e_start_ready 30 "$ready" recorder.exe "$(e2e_winpath "$E2E_RECORDER_LOG")" "$(e2e_winpath "$ready")" "$@"
+    local ok=$?
+    E2E_RECORDER_PID=$E2E_LAST_PID
+    [ "$ok" = 0 ] || { e2e_fail "recorder.exe never got the focus: $(tail -n 2 "$E2E_CASE_DIR/recorder.exe.out" 2>/dev/null)"; return 1; }
+    e2e_pointer_to_recorder
 }
 
 # Without a window manager X hands the keys to the window under the pointer.

@@ -148,9 +148,10 @@ start_program() {
     cp "$E2E_WORK/recorder.exe" "$E2E_WORK/$1" || return 1
     local ready=$E2E_CASE_DIR/$1.ready
     : >"$E2E_CASE_DIR/$1.log"
-    e2e_wine "$1" "$(e2e_winpath "$E2E_CASE_DIR/$1.log")" "$(e2e_winpath "$ready")"
+    e2e_start_ready 30 "$ready" "$1" "$(e2e_winpath "$E2E_CASE_DIR/$1.log")" "$(e2e_winpath "$ready")"
+    local ok=$?
     eval "pid_of_${1%.exe}=$E2E_LAST_PID"
-    wait_for 30 e2e_ready_or_gone "$ready" "$E2E_LAST_PID" && [ -s "$ready" ]
+    return $ok
 }
 focus_program() {
     local ready=$E2E_CASE_DIR/$1.ready

@@ -325,10 +325,10 @@ q_same() { cmp -s "$1" "$2"; }
 # Stands for a backup or sync program that keeps the file to itself.
 q_hold() {
     Q_HELD=$E2E_CASE_DIR/held.ready
-    rm -f "$Q_HELD"
-    e2e_wine "$Q_UIDRIVER" hold "$(e2e_winpath "$1")" "$(e2e_winpath "$Q_HELD")"
+    e2e_start_ready 30 "$Q_HELD" "$Q_UIDRIVER" hold "$(e2e_winpath "$1")" "$(e2e_winpath "$Q_HELD")"
+    local ok=$?
     Q_HOLDER=$E2E_LAST_PID
-    wait_for 30 e2e_ready_or_gone "$Q_HELD" "$Q_HOLDER" && [ -s "$Q_HELD" ] || { e2e_fail "$1 could not be held"; return 1; }
+    [ "$ok" = 0 ] || { e2e_fail "$1 could not be held"; return 1; }
 }
 q_let_go() {
     rm -f "$Q_HELD"
