@@ -228,6 +228,7 @@ e2e_ready_or_gone() { [ -s "$1" ] || ! kill -0 "$2" 2>/dev/null; }
 # Wine now and then ends a process as it starts, before it says anything of
 # its own (at most ld.so's assertion on the way out). A program that ended
 # having said something of its own fails at once.
+E2E_LDSO_ASSERTION="Inconsistency detected by ld.so"
 e2e_start_ready() {
     local seconds=$1 ready=$2 program=$3 name out said size rc
     shift 3
@@ -241,7 +242,7 @@ e2e_start_ready() {
         [ -s "$ready" ] && return 0
         wait "$E2E_LAST_PID" 2>/dev/null
         rc=$?
-        said=$(tail -c +$((size + 1)) "$out" 2>/dev/null | grep -v "^Inconsistency detected by ld.so")
+        said=$(tail -c +$((size + 1)) "$out" 2>/dev/null | grep -v "^$E2E_LDSO_ASSERTION")
         [ -z "$said" ] || return 1
         e2e_log "  $name ended with $rc before it was ready, saying nothing of its own: started once more"
     done

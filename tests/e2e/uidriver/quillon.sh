@@ -105,7 +105,7 @@ q_tool() {
     rc=$?
     if [ -s "$dir/tool.err" ]; then
         cat "$dir/tool.err" >>"$dir/tools.err"
-        grep -q "Inconsistency detected by ld.so" "$dir/tool.err" &&
+        grep -q "$E2E_LDSO_ASSERTION" "$dir/tool.err" &&
             e2e_log "  Wine ended $(basename "$1") $2 with $rc (ld.so asserted)"
     fi
     out=${out//$'\r'/}
